@@ -1,0 +1,528 @@
+/* gsmbench: driver for a GSM/GPRS/EGPRS base-station test set and a bench DC
+ * supply, as a flat C API over VISA.
+ *
+ * Every instrument call is one complete, synchronous exchange on a session the
+ * caller opened with OpenGPIB or OpenInstrument: the call writes its SCPI
+ * line(s) through VISA and, for queries, reads and decodes the reply.
+ *
+ * Conventions that hold for every function below unless its comment says more:
+ * - Instrument calls return a ViStatus. A non-zero VISA status (warnings
+ *   included) ends the exchange at once and is returned unchanged.
+ *   VI_ERROR_SYSTEM_ERROR (0xBFFF0000) is the library's own refusal: a null
+ *   pointer, a code outside its table (negative codes included), a text that
+ *   would not fit its line, or a reply keyword that matches nothing. A refused
+ *   call puts nothing on the bus.
+ * - Outputs are written only when the whole exchange succeeded, except the
+ *   "unrecognised" code that keyword queries store with VI_ERROR_SYSTEM_ERROR.
+ * - Numbers on the bus never depend on the process locale: "%f" values are
+ *   printed with a decimal point and six decimals (2.500000) under any locale.
+ * - Caller text (channel types, bands, frequencies, offsets) is sent exactly as
+ *   given; a percent sign is sent as a percent sign. Fixed text fields are read
+ *   only within their 32 (or 16) bytes, terminated or not.
+ * - Every reply is read into a bounded buffer; the part of an over-long reply
+ *   that does not fit is discarded with the rest of that reply, so the next
+ *   exchange starts clean. Decoding uses the bytes that fit.
+ * - No call allocates memory, keeps state between calls, or takes a lock. Calls
+ *   on different sessions may run on different threads; one session must carry
+ *   one exchange at a time.
+ */
+#ifndef GSMBENCH_H
+#define GSMBENCH_H
+
+/* VISA scalar types, identical to the standard visatype.h so that a program may
+ * include both headers in either order. */
+#ifndef __VISATYPE_HEADER__
+#if (defined(_WIN64) || defined(__LP64__) || defined(_LP64) || defined(__x86_64__) ||            \
+     defined(__aarch64__)) &&                                                                      \
+    !defined(_WIN32)
+typedef unsigned int ViUInt32;
+typedef signed int ViInt32;
+#else
+typedef unsigned long ViUInt32;
+typedef signed long ViInt32;
+#endif
+typedef unsigned short ViUInt16;
+typedef float ViReal32;
+typedef char ViChar;
+typedef ViUInt16 ViBoolean;
+typedef ViInt32 ViStatus;
+typedef ViUInt32 ViObject;
+typedef ViObject ViSession;
+typedef ViSession *ViPSession;
+#endif
+
+#ifndef VI_SUCCESS
+#define VI_SUCCESS (0L)
+#endif
+#ifndef VI_ERROR_SYSTEM_ERROR
+#define VI_ERROR_SYSTEM_ERROR ((-2147483647L - 1) + 0x3FFF0000L)
+#endif
+
+/* GSMBENCH_API marks the exported functions; GSMBENCH_CALL is their calling
+ * convention. Both may be predefined by a build: the default is the platform C
+ * convention (__cdecl on Windows), which keeps the exported names undecorated on
+ * every target. */
+#ifndef GSMBENCH_API
+#if defined(_WIN32)
+#if defined(GSMBENCH_BUILDING)
+#define GSMBENCH_API __declspec(dllexport)
+#else
+#define GSMBENCH_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
+#define GSMBENCH_API __attribute__((visibility("default")))
+#else
+#define GSMBENCH_API
+#endif
+#endif
+#ifndef GSMBENCH_CALL
+#if defined(_WIN32)
+#define GSMBENCH_CALL __cdecl
+#else
+#define GSMBENCH_CALL
+#endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ==== Code values (published; never renumbered) ============================ */
+
+/* Operating modes (BS_Set_Call_Operating_Mode). */
+enum {
+    GSMB_MODE_OFF = 0, GSMB_MODE_CALL = 1, GSMB_MODE_CW = 2, GSMB_MODE_GBT = 3,
+    GSMB_MODE_GBTT = 4, GSMB_MODE_PBT = 5, GSMB_MODE_PBPT = 6, GSMB_MODE_PBPTT = 7,
+    GSMB_MODE_EBT = 8, GSMB_MODE_EBPT = 9, GSMB_MODE_EBPTT = 10,
+    GSMB_MODE_UNRECOGNISED = 11
+};
+
+/* Bands (rows of the band table). SEL is the test set's selected band. */
+enum {
+    GSMB_BAND_PGSM = 0, GSMB_BAND_DCS = 1, GSMB_BAND_EGSM = 2, GSMB_BAND_GSM450 = 3,
+    GSMB_BAND_GSM480 = 4, GSMB_BAND_GSM750 = 5, GSMB_BAND_GSM850 = 6, GSMB_BAND_PCS = 7,
+    GSMB_BAND_RGSM = 8, GSMB_BAND_TGSM810 = 9, GSMB_BAND_SEL = 10,
+    GSMB_BAND_UNRECOGNISED = 11
+};
+
+/* Channel types (rows of the channel-type table). */
+enum { GSMB_CHANNEL_TCH = 0, GSMB_CHANNEL_BCH = 1 };
+
+/* Measurements (rows of the measurement table). */
+enum {
+    GSMB_MEAS_AAUD = 0, GSMB_MEAS_BERR = 1, GSMB_MEAS_BLER = 2, GSMB_MEAS_DAUD = 3,
+    GSMB_MEAS_DPOW = 4, GSMB_MEAS_ETXP = 5, GSMB_MEAS_FBER = 6, GSMB_MEAS_GBER = 7,
+    GSMB_MEAS_IQT = 8, GSMB_MEAS_ORFS = 9, GSMB_MEAS_PFER = 10, GSMB_MEAS_PVT = 11,
+    GSMB_MEAS_SMON = 12, GSMB_MEAS_TXP = 13, GSMB_MEAS_RXL = 14
+};
+
+/* Connection types (BS_Set_Call_Connect_Type). */
+enum {
+    GSMB_CONN_A = 0, GSMB_CONN_B = 1, GSMB_CONN_ACKB = 2, GSMB_CONN_BLER = 3,
+    GSMB_CONN_AUTO = 4, GSMB_CONN_SRBL = 5, GSMB_CONN_UNRECOGNISED = 6
+};
+
+/* Call states (BS_Query_Call_State). */
+enum {
+    GSMB_CALL_IDLE = 0, GSMB_CALL_SREQ = 1, GSMB_CALL_ALER = 2, GSMB_CALL_CONN = 3,
+    GSMB_CALL_DISC = 4, GSMB_CALL_HAND = 5, GSMB_CALL_PAG = 6, GSMB_CALL_UNRECOGNISED = 7
+};
+
+/* Initiation codes (rows of the initiate table; not the measurement codes). */
+enum {
+    GSMB_INIT_NONE = 0, GSMB_INIT_AAUD = 1, GSMB_INIT_BERR = 2, GSMB_INIT_BFI = 3,
+    GSMB_INIT_BLER = 4, GSMB_INIT_DAUD = 5, GSMB_INIT_DPOW = 6, GSMB_INIT_EDP = 7,
+    GSMB_INIT_EMAC = 8, GSMB_INIT_ETXP = 9, GSMB_INIT_FBER = 10, GSMB_INIT_FFER = 11,
+    GSMB_INIT_FST = 12, GSMB_INIT_GBER = 13, GSMB_INIT_IQT = 14, GSMB_INIT_MTA = 15,
+    GSMB_INIT_ORFS = 16, GSMB_INIT_PCAL = 17, GSMB_INIT_PFER = 18, GSMB_INIT_PVT = 19,
+    GSMB_INIT_SBER = 20, GSMB_INIT_SMON = 21, GSMB_INIT_TXP = 22, GSMB_INIT_WAIT = 23,
+    GSMB_INIT_IFER = 24, GSMB_INIT_ERROR = 25
+};
+
+/* Time units (MeasurementSetting.unit, MeasurementSetup.timeoutUnit/delayUnit). */
+enum { GSMB_UNIT_S = 0, GSMB_UNIT_MS = 1, GSMB_UNIT_US = 2, GSMB_UNIT_NS = 3 };
+
+/* Trigger sources; any other code sends AUTO. */
+enum { GSMB_TRIG_AUTO = 0, GSMB_TRIG_PROT = 1, GSMB_TRIG_RISE = 2, GSMB_TRIG_IMM = 3 };
+
+/* Burst synchronisation (BS_Set_Burst_Sync); any other code sends NONE. */
+enum { GSMB_SYNC_MIDAMBLE = 0, GSMB_SYNC_AMPLITUDE = 1, GSMB_SYNC_NONE = 2 };
+
+/* BER types (BerSetup.berType). */
+enum {
+    GSMB_BER_TYPEIA = 0, GSMB_BER_TYPEII = 1, GSMB_BER_TYPEIB = 2,
+    GSMB_BER_RESTYPEIA = 3, GSMB_BER_RESTYPEII = 4, GSMB_BER_RESTYPEIB = 5
+};
+
+/* Frequency units (RfGeneratorFrequency.unit). */
+enum { GSMB_FREQ_HZ = 0, GSMB_FREQ_KHZ = 1, GSMB_FREQ_MHZ = 2, GSMB_FREQ_GHZ = 3 };
+
+/* Burst types (BS_TM_Set_CALL_Burst_Type): TSCn is code n + 1. */
+enum {
+    GSMB_BURST_RACH = 0, GSMB_BURST_TSC0 = 1, GSMB_BURST_TSC1 = 2, GSMB_BURST_TSC2 = 3,
+    GSMB_BURST_TSC3 = 4, GSMB_BURST_TSC4 = 5, GSMB_BURST_TSC5 = 6, GSMB_BURST_TSC6 = 7,
+    GSMB_BURST_TSC7 = 8, GSMB_BURST_UNRECOGNISED = 9
+};
+
+/* ==== Records (field order and sizes are part of the ABI) =================== */
+
+#define GSMB_TEXT_FIELD_SIZE 32
+#define GSMB_ORFS_OFFSET_SIZE 16
+#define GSMB_CORRECTION_POINTS 20
+#define GSMB_ORFS_SWITCHING_SLOTS 8
+#define GSMB_ORFS_MODULATION_SLOTS 22
+
+typedef struct ChannelBandText {
+    ViChar channelType[GSMB_TEXT_FIELD_SIZE]; /* e.g. "TCH", "BCH" */
+    ViChar band[GSMB_TEXT_FIELD_SIZE];        /* e.g. "PGSM" */
+    ViInt32 channel;
+} ChannelBandText;
+
+typedef struct ChannelBandCode {
+    ViInt32 band;        /* GSMB_BAND_* (0..10) */
+    ViInt32 channelType; /* GSMB_CHANNEL_* */
+    ViInt32 channel;
+} ChannelBandCode;
+
+typedef struct BandValue {
+    ViInt32 band;  /* GSMB_BAND_* */
+    ViInt32 value; /* TX level or channel number, by function */
+} BandValue;
+
+typedef struct TypedBandValue {
+    ViChar channelType[GSMB_TEXT_FIELD_SIZE];
+    ViInt32 band;
+    ViInt32 value;
+} TypedBandValue;
+
+typedef struct CorrectionPoint {
+    ViChar frequency[GSMB_TEXT_FIELD_SIZE]; /* SCPI text with unit, e.g. "900MHZ" */
+    ViReal32 gain;
+} CorrectionPoint;
+
+typedef struct CorrectionTable {
+    CorrectionPoint point[GSMB_CORRECTION_POINTS];
+    ViInt32 count; /* points in use, 1..20 */
+} CorrectionTable;
+
+typedef struct CellIdentity {
+    ViInt32 mcc, lac, mnc, ncc, bcc;
+} CellIdentity;
+
+typedef struct MeasurementSetting {
+    ViInt32 measurement; /* GSMB_MEAS_* */
+    ViInt32 value;
+    ViInt32 unit; /* GSMB_UNIT_* */
+} MeasurementSetting;
+
+typedef struct MeasurementSetup {
+    ViInt32 measurement;
+    ViInt32 countState;
+    ViInt32 count;
+    ViInt32 timeoutState;
+    ViReal32 timeout;
+    ViInt32 timeoutUnit;
+    ViInt32 armState;
+    ViInt32 triggerSource;
+    ViReal32 triggerDelay;
+    ViInt32 delayUnit;
+    ViInt32 triggerQualifier;
+} MeasurementSetup;
+
+typedef struct BerSetup {
+    ViReal32 clsDelayTime;
+    ViInt32 clsDelayUnit;
+    ViInt32 slControl;
+    ViInt32 berType; /* GSMB_BER_* */
+    ViInt32 reserved;
+    ViInt32 manualDelay; /* 0: automatic loop delay */
+} BerSetup;
+
+typedef struct OrfsFrequencies {
+    ViChar switching[GSMB_ORFS_SWITCHING_SLOTS][GSMB_ORFS_OFFSET_SIZE];
+    ViChar modulation[GSMB_ORFS_MODULATION_SLOTS][GSMB_ORFS_OFFSET_SIZE];
+    ViInt32 switchingCount;  /* 0..8 */
+    ViInt32 modulationCount; /* 0..22 */
+} OrfsFrequencies;
+
+typedef struct RfGeneratorFrequency {
+    ViInt32 target; /* 1: the GSM setting; any other value: the SEL setting */
+    ViReal32 frequency;
+    ViInt32 unit; /* GSMB_FREQ_* (Set only) */
+} RfGeneratorFrequency;
+
+typedef struct TargetCount {
+    ViInt32 target; /* 1: the GSM setting; any other value: the SEL setting */
+    ViInt32 count;
+} TargetCount;
+
+/* Result records. Slot 0 is the test set's integrity indicator (0: a normal
+ * result). Integer slots hold the reply's value truncated toward zero; see
+ * ParseFloatList for values outside the 32-bit range. */
+typedef struct TxpResult {
+    ViInt32 integrity;
+    ViReal32 power; /* dBm */
+} TxpResult;
+
+typedef struct PferResult {
+    ViInt32 integrity;
+    ViReal32 rmsPhaseError;  /* degrees */
+    ViReal32 peakPhaseError; /* degrees */
+    ViReal32 frequencyError; /* Hz */
+} PferResult;
+
+typedef struct PvtResult {
+    ViInt32 integrity;
+    ViReal32 value[4]; /* values 2 to 5 of the reply, in order */
+} PvtResult;
+
+typedef struct OrfsResult {
+    ViInt32 integrity;
+    ViReal32 value[32]; /* values 2 to 33 of the reply, in order */
+} OrfsResult;
+
+typedef struct BerResult {
+    ViInt32 integrity;
+    ViInt32 value1;  /* value 2 of the reply, truncated */
+    ViReal32 value2; /* value 3 of the reply */
+    ViReal32 value3; /* value 4 of the reply */
+} BerResult;
+
+/* ==== Sessions =============================================================== */
+/* These six return 1 on success and 0 on failure, not a VISA status. */
+
+/* Opens the VISA default resource manager into *rm. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL CreateGPIBDefaultRM(ViSession *rm);
+/* Closes the resource manager (and, in VISA, every session opened on it). */
+GSMBENCH_API ViInt32 GSMBENCH_CALL FreeGPIBDefaultRM(ViSession rm);
+/* Opens a session; with reset, sends "*CLS" then "*RST" and waits 20 ms.
+ * A name longer than 255 characters (or a null pointer) returns 0 without
+ * calling VISA. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL OpenGPIB(ViSession rm, ViSession *vi, const ViChar *name,
+                                            ViBoolean reset);
+/* Opens a session; with reset, sends "*RST" only, without waiting.
+ * Long or null names as OpenGPIB. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL OpenInstrument(ViSession rm, ViSession *vi,
+                                                  const ViChar *name, ViBoolean reset);
+/* Closes one session; a 0 handle is success without a VISA call. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL CloseInstrument(ViSession vi);
+/* Closes the session then the resource manager (each only when non-zero).
+ * Both are attempted; returns 0 when either close failed. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL CloseGPIB(ViSession rm, ViSession vi);
+/* Does nothing; kept for callers that probe the library. */
+GSMBENCH_API void GSMBENCH_CALL Test_8960(void);
+
+/* ==== Housekeeping =========================================================== */
+/* Sends "*RST" then "*CLS" (both always); returns the first non-zero status. */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_ReSet(ViSession vi);
+/* Sends "SYST:COMM:GPIB:DEB:STAT ON" (on != 0) or "... OFF". */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_SYST_TurnOn_Debugger(ViSession vi, ViInt32 on);
+/* Sends "*CLS". */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Clear_Error(ViSession vi);
+/* "SYSTem:ERRor?"; copies 255 bytes (reply, zero-padded, always terminated
+ * within the 255) into error[0..254]; error[255] is never written. */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Error(ViSession vi, ViChar *error);
+/* "*IDN?"; copies the reply and its terminator into info (at least 256 bytes). */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Testset_Info(ViSession vi, ViChar *info);
+/* Sends "ABORT:ALL". */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Abort_All(ViSession vi);
+/* Sends "ABORT:<measurement>"; a code outside 0..14 is refused. */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Abort_Item(ViSession vi, ViInt32 measurement);
+
+/* ==== Operating mode and band ================================================ */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Operating_Mode(ViSession vi, ViInt32 mode);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Operating_Mode(ViSession vi, ViInt32 *mode);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Band_Mode(ViSession vi, ViInt32 band);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Band_Mode(ViSession vi, ViInt32 band);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Band_Mode(ViSession vi, ViInt32 *band);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Band_Mode(ViSession vi, ViInt32 *band);
+
+/* ==== Channels and active band =============================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Channel(ViSession vi, ViInt32 channel);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Channel_For_Band(ViSession vi,
+                                                            const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelForBand(ViSession vi,
+                                                          const ChannelBandCode *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelType_For_Band(ViSession vi,
+                                                                const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelType_For_Band2(ViSession vi,
+                                                                 const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band(ViSession vi, const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ActiveBand(ViSession vi, const ChannelBandCode *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band_OnType(ViSession vi,
+                                                              const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band2(ViSession vi, const ChannelBandText *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Active_Channel_NUM(ViSession vi, ChannelBandCode *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Current_Channel_NUM(ViSession vi, ViInt32 *channel);
+
+/* ==== Cell power and mobile transmit level =================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Pow(ViSession vi, ViReal32 level);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Pow_Amplitude(ViSession vi, ViReal32 level);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Pow(ViSession vi, ViReal32 *level);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Ms_Txl(ViSession vi, ViInt32 level);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL(ViSession vi, const BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Ms_TXL(ViSession vi, BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL_OnChannelType(ViSession vi,
+                                                                     const TypedBandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL_OnChannelType2(ViSession vi,
+                                                                      const TypedBandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Current_Ms_TXL(ViSession vi, ViInt32 *level);
+
+/* ==== Connection type ======================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Connect_Type(ViSession vi, ViInt32 type);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Connect_Type(ViSession vi, ViInt32 *type);
+
+/* ==== Path-loss correction =================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq_And_Offset(ViSession vi,
+                                                                     const CorrectionTable *table);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq_And_Offset_One(ViSession vi,
+                                                                         const CorrectionPoint *point);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq(ViSession vi, const ViChar *frequencies);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Offset(ViSession vi, const CorrectionPoint *point);
+
+/* ==== Cell identity ========================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_MCC(ViSession vi, ViInt32 mcc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_MCC(ViSession vi, ViInt32 *mcc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_LAC(ViSession vi, ViInt32 lac);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_LAC(ViSession vi, ViInt32 *lac);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_MNC(ViSession vi, ViInt32 mnc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_MNC(ViSession vi, ViInt32 *mnc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_NCC(ViSession vi, ViInt32 ncc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_NCC(ViSession vi, ViInt32 *ncc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_BCC(ViSession vi, ViInt32 bcc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_BCC(ViSession vi, ViInt32 *bcc);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_Parameter(ViSession vi, const CellIdentity *identity);
+
+/* ==== Call control =========================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_End(ViSession vi);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Connected_State_Query(ViSession vi, ViInt32 *connected);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_State_Change_Detector(ViSession vi);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_State_Change_Detector(ViSession vi, ViInt32 *armed);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_State_Change_Detector_Timeout(ViSession vi,
+                                                                              const ViReal32 *seconds);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_State_Change_Detector_Timeout(ViSession vi,
+                                                                              ViReal32 *seconds);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Query_Call_State(ViSession vi, ViInt32 *state);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Wait(ViSession vi, ViInt32 channelType);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Handover(ViSession vi);
+
+/* ==== Measurement settings =================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Count_State(ViSession vi,
+                                                                   const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Count_Number(ViSession vi,
+                                                                    const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Parameter(ViSession vi,
+                                                                 const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Timeout_State(ViSession vi,
+                                                                     const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Timeout_Number(ViSession vi,
+                                                                      const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Timeout_Parameter(ViSession vi,
+                                                                         const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Trigger_Arm_State(ViSession vi,
+                                                                         const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Trigger_Source(ViSession vi,
+                                                                      const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Trigger_Delay(ViSession vi,
+                                                                     const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Count_State(ViSession vi,
+                                                                   MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Count_Number(ViSession vi,
+                                                                    MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Parameter(ViSession vi,
+                                                                 MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Timeout_State(ViSession vi,
+                                                                     MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Timeout_Number(ViSession vi,
+                                                                      MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Timeout_Parameter(ViSession vi,
+                                                                         MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Trigger_Arm_State(ViSession vi,
+                                                                         MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Trigger_Source(ViSession vi,
+                                                                      MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Trigger_Delay(ViSession vi,
+                                                                     MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Trigger_Arm_State_For_ALL(ViSession vi,
+                                                                                 ViInt32 state);
+
+/* ==== Measurement initiation and completion ================================= */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_ON(ViSession vi, ViInt32 code);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_OFF(ViSession vi, ViInt32 code);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_Count(ViSession vi, ViInt32 *count);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_DONE(ViSession vi, ViInt32 *code);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_ON_Query(ViSession vi, ViInt32 *code);
+
+/* ==== Combined setup, confidence and burst sync ============================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetMeasurementParameter(ViSession vi,
+                                                               const MeasurementSetup *setup);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_CONF_STAT(ViSession vi, const MeasurementSetting *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Burst_Sync(ViSession vi, const MeasurementSetting *setting);
+
+/* ==== Result lists, TX power and PFER ======================================== */
+/* Splits reply on ';', ' ' and ',' (runs collapse) and stores up to capacity
+ * numbers; always returns 1. */
+GSMBENCH_API ViInt32 GSMBENCH_CALL ParseFloatList(const ViChar *reply, ViReal32 *values,
+                                                  ViInt32 capacity);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_TXP_Power(ViSession vi, ViReal32 *power);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_TXP_Result(ViSession vi, TxpResult *result);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Result(ViSession vi, PferResult *result);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_FERR_Result(ViSession vi, ViReal32 *value);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_PEAK_Result(ViSession vi, ViReal32 *value);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_RMS_Result(ViSession vi, ViReal32 *value);
+
+/* ==== PVT and ORFS =========================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetPVTMeasParam(ViSession vi, const MeasurementSetup *setup);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetORFSMeasParam(ViSession vi, const MeasurementSetup *setup,
+                                                        const OrfsFrequencies *offsets);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ORFS_Frequency(ViSession vi, const OrfsFrequencies *offsets);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PVT_Result(ViSession vi, PvtResult *result);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_ORFS_Result(ViSession vi, OrfsResult *result);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_ORFS_Result_Pass(ViSession vi, ViInt32 *pass);
+
+/* ==== BER and FBER =========================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetBERMeasParam(ViSession vi, const MeasurementSetup *setup,
+                                                       const BerSetup *ber);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_FBER_MeasParam(ViSession vi, const MeasurementSetup *setup,
+                                                          const BerSetup *ber);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_BER_Result(ViSession vi, BerResult *result);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_FBER_Result(ViSession vi, BerResult *result);
+
+/* ==== Mobile-reported RX level and quality =================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Quality_Result(ViSession vi, ViInt32 *quality);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Quality_New_Result(ViSession vi, ViReal32 *quality);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Level_Result(ViSession vi, ViInt32 *level);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Level_New_Result(ViSession vi, ViInt32 *level);
+
+/* ==== Test mode: channels and RF generator =================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Call_BCH_Mode(ViSession vi, const BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_Call_BCH_Mode(ViSession vi, BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Call_TCH_Channel(ViSession vi, const BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_Call_TCH_Channel(ViSession vi, BandValue *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RF_Generator_Frequency(ViSession vi,
+                                                                     const RfGeneratorFrequency *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_RF_Generator_Frequency(ViSession vi,
+                                                                     RfGeneratorFrequency *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RF_Receiver_Control_Method(ViSession vi, ViInt32 method);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_RF_Receiver_Control_Method(ViSession vi, ViInt32 *method);
+
+/* ==== Test mode: burst type, dynamic power and CW ============================ */
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_CALL_Burst_Type(ViSession vi, ViInt32 type);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_CALL_Burst_Type(ViSession vi, ViInt32 *type);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_DPower_Count(ViSession vi, const TargetCount *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_DPower_Count(ViSession vi, TargetCount *setting);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_FETCH_DPOWER(ViSession vi);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RFGen_Power(ViSession vi, ViInt32 dbm);
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Power_CW_State(ViSession vi, ViInt32 state);
+
+/* ==== DC supply ============================================================== */
+GSMBENCH_API ViStatus GSMBENCH_CALL Power_Set_Voltage(ViSession vi, ViReal32 volts, ViInt32 output);
+GSMBENCH_API ViStatus GSMBENCH_CALL Power_SetVoltage(ViSession vi, ViReal32 volts);
+GSMBENCH_API ViStatus GSMBENCH_CALL Power_Turn_On(ViSession vi);
+GSMBENCH_API ViStatus GSMBENCH_CALL Power_Turn_Off(ViSession vi);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* GSMBENCH_H */
