@@ -273,7 +273,8 @@ typedef struct PferResult {
 
 typedef struct PvtResult {
     ViInt32 integrity;
-    ViReal32 value[4]; /* values 2 to 5 of the reply, in order */
+    ViReal32 value[4]; /* values 2 to 5 of the reply: mask result (0 pass),
+                          mean burst power (dBm), then two further values */
 } PvtResult;
 
 typedef struct OrfsResult {
@@ -283,9 +284,9 @@ typedef struct OrfsResult {
 
 typedef struct BerResult {
     ViInt32 integrity;
-    ViInt32 value1;  /* value 2 of the reply, truncated */
-    ViReal32 value2; /* value 3 of the reply */
-    ViReal32 value3; /* value 4 of the reply */
+    ViInt32 bitsTested;  /* value 2 of the reply, truncated */
+    ViReal32 ratio;      /* value 3: bit error ratio, percent */
+    ViReal32 errorCount; /* value 4: bits in error */
 } BerResult;
 
 /* ==== Sessions =============================================================== */
