@@ -101,9 +101,9 @@ TEST(FieldText, StopsAtTerminatorOrFieldEnd) {
 }
 
 TEST(LineFormat, HugeValueFitsOnlyWhereRoomAllows) {
-    // 18 header bytes + 38 digits + ".000000\n" needs 65 bytes with the NUL.
+    // -1e37f prints with 38 digits: 18 + 1 + 38 + 8 bytes do not fit 64.
     Line<64> small;
-    compose(small, "CALL:POW:AMPL:SEL %f\n", -1e36f);
+    compose(small, "CALL:POW:AMPL:SEL %f\n", -1e37f);
     EXPECT_FALSE(small.ok());
     Line<64> fits;
     compose(fits, "CALL:POW:AMPL:SEL %f\n", 1e30f);
