@@ -395,19 +395,62 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_BCC(ViSession vi, ViInt32 *bcc);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_Parameter(ViSession vi, const CellIdentity *identity);
 
 /* ==== Call control =========================================================== */
+/* Each sends one line; the queries read the whole reply. Null output pointers
+ * are refused (VI_ERROR_SYSTEM_ERROR, nothing sent). Integer replies decode as
+ * atol does (no number: 0, VI_SUCCESS); the time-out reply as atof. */
+
+/* Sends "CALL:END". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_End(ViSession vi);
+/* "CALL:CONN?" -> *connected (the instrument's integer). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Connected_State_Query(ViSession vi, ViInt32 *connected);
+/* Sends "CALL:CONN:ARM:IMMEDIATE": arms the call-state change detector. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_State_Change_Detector(ViSession vi);
+/* "CALL:CONN:ARM:STAT?" -> *armed. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_State_Change_Detector(ViSession vi, ViInt32 *armed);
+/* Sends "CALL:CONNECTED:TIMEOUT <*seconds, six decimals> S" (10 -> 10.000000).
+ * Decision: a null pointer is refused with VI_ERROR_SYSTEM_ERROR, nothing sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_State_Change_Detector_Timeout(ViSession vi,
                                                                               const ViReal32 *seconds);
+/* "CALL:CONNECTED:TIMEOUT?" -> *seconds. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_State_Change_Detector_Timeout(ViSession vi,
                                                                               ViReal32 *seconds);
+/* "CALL:STAT?" -> *state, a GSMB_CALL_* code: the reply must begin with IDLE,
+ * SREQ, ALER, CONN, DISC, HAND or PAG (case-sensitive; PAGING is PAG,
+ * CONNECTED is CONN). Anything else stores GSMB_CALL_UNRECOGNISED and returns
+ * VI_ERROR_SYSTEM_ERROR. Replies longer than 31 bytes are decoded from their
+ * first 31. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Query_Call_State(ViSession vi, ViInt32 *state);
+/* Sends "CALL:TCH:WAIT" (GSMB_CHANNEL_TCH) or "CALL:BCH:WAIT" (GSMB_CHANNEL_BCH).
+ * Decision: any other channel-type code, negative included, is refused with
+ * VI_ERROR_SYSTEM_ERROR before sending. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Wait(ViSession vi, ViInt32 channelType);
+/* Sends "CALL:HAND:IMM". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Call_Handover(ViSession vi);
 
 /* ==== Measurement settings =================================================== */
+/* One line per call, "SET:<measurement mnemonic>:...", the mnemonic being row
+ * setting->measurement of the measurement table (GSMB_MEAS_*). A measurement
+ * code outside 0..14 (decision: negative codes included) or a null record is
+ * refused with VI_ERROR_SYSTEM_ERROR and nothing is sent. Numbers are sent
+ * unchanged with %d. Codes outside their lists are not errors, they take the
+ * fallback line (seconds, AUTO, OFF).
+ *
+ * Setters (read measurement and value; unit only where stated):
+ *   Count_State        "SET:%s:COUNt:STAT %d"
+ *   Count_Number       "SET:%s:COUNt:NUMB %d"
+ *   Parameter          "SET:%s:COUNt:SNUM %d"  (not BS_SetMeasurementParameter)
+ *   Timeout_State      "SET:%s:TIM:STAT %d"
+ *   Timeout_Number     unit 1: "SET:%s:TIM %d MS"; other units: "... %d S"
+ *   Timeout_Parameter  unit 0: "SET:%s:TIM:TIME %d S"; 1: "SET:%s:TIM:TIM %d MS";
+ *                      other units: "SET:%s:TIM:TIM %d S"
+ *   Trigger_Arm_State  value 1: "SET:%s:CONT ON"; other values: "... OFF"
+ *   Trigger_Source     value 0..3: "SET:%s:TRIG:SOUR AUTO|PROT|RISE|IMM";
+ *                      other values: AUTO
+ *   Trigger_Delay      unit 0..3: "SET:%s:TRIG:DEL %d S|MS|US|NS"; other: S
+ * Getters send the same header with "?" (Timeout_Number "SET:%s:TIM?",
+ * Timeout_Parameter "SET:%s:TIM:TIM?", Arm "SET:%s:CONT?") and store the
+ * reply's leading integer (atol rules: AUTO -> 0, 2.5 -> 2) in setting->value
+ * only on success; unit is never read or written by a getter. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Count_State(ViSession vi,
                                                                    const MeasurementSetting *setting);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Count_Number(ViSession vi,
@@ -444,20 +487,58 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Trigger_Source(ViSession 
                                                                       MeasurementSetting *setting);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Measurement_Trigger_Delay(ViSession vi,
                                                                      MeasurementSetting *setting);
+/* Sends "SET:CONT:ON" for state 1, "SET:CONT:OFF" for any other state (every
+ * measurement at once; no measurement code). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Measurement_Trigger_Arm_State_For_ALL(ViSession vi,
                                                                                  ViInt32 state);
 
 /* ==== Measurement initiation and completion ================================= */
+/* Measurements are named here by GSMB_INIT_* codes (the initiate table), not
+ * by GSMB_MEAS_*: PVT is GSMB_INIT_PVT (19), not GSMB_MEAS_PVT (11). */
+
+/* Sends "INITIATE:<name of row code>:ON" (19 -> INITIATE:PVT:ON).
+ * Decision: a code outside 0..25 is refused with VI_ERROR_SYSTEM_ERROR, nothing
+ * sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_ON(ViSession vi, ViInt32 code);
+/* Sends "INITIATE:<name>:OFF"; codes as BS_Init_Measurement_ON. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_OFF(ViSession vi, ViInt32 code);
+/* "INITIATE:COUNt?" -> *count, the reply's leading integer (atol rules). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_Count(ViSession vi, ViInt32 *count);
+/* "INITIATE:DONE?" -> *code, the GSMB_INIT_* row whose name the reply begins
+ * with (case-sensitive; "TXP,PFER" -> GSMB_INIT_TXP). A reply beginning with no
+ * name (lower case, empty, "ERROR") stores GSMB_INIT_ERROR and returns
+ * VI_ERROR_SYSTEM_ERROR. Null code: VI_ERROR_SYSTEM_ERROR, nothing sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_DONE(ViSession vi, ViInt32 *code);
+/* "INITIATE:ON?" -> *code, decoded as BS_Init_Measurement_DONE. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Init_Measurement_ON_Query(ViSession vi, ViInt32 *code);
 
 /* ==== Combined setup, confidence and burst sync ============================== */
+/* The whole general setup of one measurement, in this order, one line at a
+ * time (%s the measurement mnemonic):
+ *   "SET:%s:COUNt:STAT %d" countState;
+ *   "SET:%s:COUNt:NUMB %d" count            only when countState is 1;
+ *   "SET:%s:TIM:STAT %d" timeoutState;
+ *   "SET:%s:TIM:TIME %f MS" (timeoutUnit 1) or "... %f S" (any other unit)
+ *                                           only when timeoutState is 1;
+ *   "SET:%s:CONT ON" (armState 1) or "... OFF";
+ *   "SET:%s:TRIG:SOUR AUTO|PROT|RISE|IMM" by triggerSource (other: AUTO);
+ *   "SET:%s:TRIG:DEL %f S|MS|US|NS" by delayUnit (other: S);
+ *   "SETUP:%s:TRIGGER:QUALIFIER ON" (triggerQualifier 1) or "... OFF".
+ * Floats have six decimals (2.5 -> 2.500000; below half a millionth -> 0.000000).
+ * Returns the first status that is not VI_SUCCESS (warnings included) and
+ * sends nothing after it; lines already sent stay applied. A measurement code
+ * outside 0..14 (decision: negative included) or a null record:
+ * VI_ERROR_SYSTEM_ERROR, nothing sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetMeasurementParameter(ViSession vi,
                                                                const MeasurementSetup *setup);
+/* Sends "SETUP:%s:CONFIDENCE:STATE 1" for value 1, "... STATE 0" for any other
+ * value. Measurement outside 0..14 (decision: negative included) or null:
+ * VI_ERROR_SYSTEM_ERROR, nothing sent. unit is not read. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_CONF_STAT(ViSession vi, const MeasurementSetting *setting);
+/* Sends "SETUP:%s:SYNC MIDAMBLE" (value 0), "... AMPLITUDE" (1) or "... NONE"
+ * (2 and any other value). Decision: a measurement outside 0..14 or a null
+ * record is refused with VI_ERROR_SYSTEM_ERROR before sending, as the other
+ * setters do. unit is not read. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Burst_Sync(ViSession vi, const MeasurementSetting *setting);
 
 /* ==== Result lists, TX power and PFER ======================================== */
