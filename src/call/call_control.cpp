@@ -5,7 +5,9 @@
 
 namespace gsmbench::call {
 
-ViStatus send(ViSession vi, const char *line) noexcept { return link::write_line(vi, line); }
+ViStatus send(ViSession vi, const char *line) noexcept {
+    return link::write_line(vi, line);
+}
 
 ViStatus query_integer(ViSession vi, const char *line, ViInt32 *out) noexcept {
     if (out == nullptr) {

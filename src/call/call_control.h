@@ -7,6 +7,7 @@
 
 // VISA first: gsmbench.h defines the VISA names only where visa.h has not.
 #include "link/visa_api.h"
+
 #include "gsmbench.h"
 #include "link/decode.h"
 

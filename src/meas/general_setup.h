@@ -50,6 +50,7 @@
 
 // VISA first: gsmbench.h defines the VISA names only where visa.h has not.
 #include "link/visa_api.h"
+
 #include "gsmbench.h"
 #include "meas/template_choice.h"
 
@@ -61,7 +62,7 @@ enum class SetupField : std::uint8_t {
     count_state,
     count,
     timeout_state,
-    timeout,      // float
+    timeout, // float
     timeout_unit,
     arm_state,
     trigger_source,
@@ -124,12 +125,12 @@ inline constexpr SetupLine kCombinedSetupPlan[] = {
     kCountStateStep, kCountNumberStep,   kTimeoutStateStep, kTimeoutTimeStep,
     kArmStep,        kTriggerSourceStep, kTriggerDelayStep, kTriggerQualifierStep};
 
-inline constexpr SetupLine kPvtSetupPlan[] = {kCountStateStep,   kCountNumberStep, kTimeoutStateStep,
-                                              kTimeoutTimeStep,  kArmStep,         kTriggerSourceStep,
-                                              kTriggerDelayStep};
+inline constexpr SetupLine kPvtSetupPlan[] = {
+    kCountStateStep, kCountNumberStep,   kTimeoutStateStep, kTimeoutTimeStep,
+    kArmStep,        kTriggerSourceStep, kTriggerDelayStep};
 
-inline constexpr SetupLine kOrfsSetupPlan[] = {kCountStateStep, kTimeoutStateStep,
-                                               kTimeoutTimeStep, kArmStep,
+inline constexpr SetupLine kOrfsSetupPlan[] = {kCountStateStep,    kTimeoutStateStep,
+                                               kTimeoutTimeStep,   kArmStep,
                                                kTriggerSourceStep, kTriggerDelayStep};
 
 inline constexpr SetupLine kBerSetupPlan[] = {kBerCountStep, kTimeoutStateStep, kTimeoutTimeStep,

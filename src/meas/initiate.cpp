@@ -20,8 +20,8 @@ ViStatus query_initiate_count(ViSession vi, ViInt32 *count) noexcept {
         return link::kLibraryError;
     }
     link::Reply<256> reply;
-    const ViStatus status =
-        link::query(vi, "INITIATE:COUNt?\n", link::Read::whole_reply, reply.text, sizeof reply.text);
+    const ViStatus status = link::query(vi, "INITIATE:COUNt?\n", link::Read::whole_reply,
+                                        reply.text, sizeof reply.text);
     if (link::failed(status)) {
         return status;
     }

@@ -10,6 +10,7 @@
 
 // VISA first: gsmbench.h defines the VISA names only where visa.h has not.
 #include "link/visa_api.h"
+
 #include "gsmbench.h"
 #include "link/code_tables.h"
 #include "link/decode.h"
@@ -19,11 +20,10 @@ namespace gsmbench::meas {
 using InitiateName = link::NamedCode<16>;
 
 inline constexpr InitiateName kInitiateTable[] = {
-    {0, "NONE"},  {1, "AAUD"},  {2, "BERR"},  {3, "BFI"},   {4, "BLER"},  {5, "DAUD"},
-    {6, "DPOW"},  {7, "EDP"},   {8, "EMAC"},  {9, "ETXP"},  {10, "FBER"}, {11, "FFER"},
-    {12, "FST"},  {13, "GBER"}, {14, "IQT"},  {15, "MTA"},  {16, "ORFS"}, {17, "PCAL"},
-    {18, "PFER"}, {19, "PVT"},  {20, "SBER"}, {21, "SMON"}, {22, "TXP"},  {23, "WAIT"},
-    {24, "IFER"}, {25, "ERROR"},
+    {0, "NONE"},  {1, "AAUD"}, {2, "BERR"},  {3, "BFI"},   {4, "BLER"},   {5, "DAUD"}, {6, "DPOW"},
+    {7, "EDP"},   {8, "EMAC"}, {9, "ETXP"},  {10, "FBER"}, {11, "FFER"},  {12, "FST"}, {13, "GBER"},
+    {14, "IQT"},  {15, "MTA"}, {16, "ORFS"}, {17, "PCAL"}, {18, "PFER"},  {19, "PVT"}, {20, "SBER"},
+    {21, "SMON"}, {22, "TXP"}, {23, "WAIT"}, {24, "IFER"}, {25, "ERROR"},
 };
 
 inline constexpr std::size_t kInitiateRows = std::size(kInitiateTable);

@@ -12,6 +12,7 @@
 
 // VISA first: gsmbench.h defines the VISA names only where visa.h has not.
 #include "link/visa_api.h"
+
 #include "gsmbench.h"
 #include "meas/template_choice.h"
 
@@ -53,12 +54,13 @@ inline constexpr const char *kTimeoutNumber[] = {"SET:%s:TIM %d S\n", "SET:%s:TI
 inline constexpr const char *kTimeoutParameter[] = {"SET:%s:TIM:TIME %d S\n",
                                                     "SET:%s:TIM:TIM %d MS\n"};
 inline constexpr const char *kTriggerDelay[] = {"SET:%s:TRIG:DEL %d S\n", "SET:%s:TRIG:DEL %d MS\n",
-                                                "SET:%s:TRIG:DEL %d US\n", "SET:%s:TRIG:DEL %d NS\n"};
+                                                "SET:%s:TRIG:DEL %d US\n",
+                                                "SET:%s:TRIG:DEL %d NS\n"};
 inline constexpr const char *kConfidence[] = {"SETUP:%s:CONFIDENCE:STATE 0\n",
                                               "SETUP:%s:CONFIDENCE:STATE 1\n"};
 // Code 0 is MIDAMBLE; NONE is both code 2 and the fallback.
-inline constexpr const char *kBurstSync[] = {"SETUP:%s:SYNC MIDAMBLE\n", "SETUP:%s:SYNC AMPLITUDE\n",
-                                             "SETUP:%s:SYNC NONE\n"};
+inline constexpr const char *kBurstSync[] = {"SETUP:%s:SYNC MIDAMBLE\n",
+                                             "SETUP:%s:SYNC AMPLITUDE\n", "SETUP:%s:SYNC NONE\n"};
 } // namespace detail
 
 inline constexpr SettingRow kSettingTable[] = {
@@ -67,17 +69,32 @@ inline constexpr SettingRow kSettingTable[] = {
     {Setting::count_snum, single("SET:%s:COUNt:SNUM %d\n"), Selector::none, true,
      "SET:%s:COUNt:SNUM?\n"},
     {Setting::timeout_state, single(kTimeoutStateLine), Selector::none, true, "SET:%s:TIM:STAT?\n"},
-    {Setting::timeout_number, {detail::kTimeoutNumber, "SET:%s:TIM %d S\n"}, Selector::unit, true,
+    {Setting::timeout_number,
+     {detail::kTimeoutNumber, "SET:%s:TIM %d S\n"},
+     Selector::unit,
+     true,
      "SET:%s:TIM?\n"},
-    {Setting::timeout_parameter, {detail::kTimeoutParameter, "SET:%s:TIM:TIM %d S\n"},
-     Selector::unit, true, "SET:%s:TIM:TIM?\n"},
+    {Setting::timeout_parameter,
+     {detail::kTimeoutParameter, "SET:%s:TIM:TIM %d S\n"},
+     Selector::unit,
+     true,
+     "SET:%s:TIM:TIM?\n"},
     {Setting::trigger_arm_state, kArmChoice, Selector::value, false, "SET:%s:CONT?\n"},
     {Setting::trigger_source, kTriggerSourceChoice, Selector::value, false, "SET:%s:TRIG:SOUR?\n"},
-    {Setting::trigger_delay, {detail::kTriggerDelay, "SET:%s:TRIG:DEL %d S\n"}, Selector::unit,
-     true, "SET:%s:TRIG:DEL?\n"},
-    {Setting::confidence_state, {detail::kConfidence, "SETUP:%s:CONFIDENCE:STATE 0\n"},
-     Selector::value, false, nullptr},
-    {Setting::burst_sync, {detail::kBurstSync, "SETUP:%s:SYNC NONE\n"}, Selector::value, false,
+    {Setting::trigger_delay,
+     {detail::kTriggerDelay, "SET:%s:TRIG:DEL %d S\n"},
+     Selector::unit,
+     true,
+     "SET:%s:TRIG:DEL?\n"},
+    {Setting::confidence_state,
+     {detail::kConfidence, "SETUP:%s:CONFIDENCE:STATE 0\n"},
+     Selector::value,
+     false,
+     nullptr},
+    {Setting::burst_sync,
+     {detail::kBurstSync, "SETUP:%s:SYNC NONE\n"},
+     Selector::value,
+     false,
      nullptr},
 };
 static_assert(std::size(kSettingTable) == kSettingCount, "one row per setting");

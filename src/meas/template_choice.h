@@ -26,7 +26,9 @@ constexpr const char *pick(const TemplateChoice &choice, std::int32_t code) noex
 }
 
 // A line with one form only.
-constexpr TemplateChoice single(const char *tmpl) noexcept { return TemplateChoice{{}, tmpl}; }
+constexpr TemplateChoice single(const char *tmpl) noexcept {
+    return TemplateChoice{{}, tmpl};
+}
 
 // Lines shared by the single setters and the combined setups. On/off choices
 // list OFF at code 0 and ON at code 1 with OFF as the fallback: only exactly 1

@@ -25,8 +25,10 @@ const CommandCase kCommands[] = {
     {"arm detector", [](ViSession vi) { return BS_Set_Call_State_Change_Detector(vi); },
      "CALL:CONN:ARM:IMMEDIATE\n"},
     {"handover", [](ViSession vi) { return BS_Call_Handover(vi); }, "CALL:HAND:IMM\n"},
-    {"wait TCH", [](ViSession vi) { return BS_Call_Wait(vi, GSMB_CHANNEL_TCH); }, "CALL:TCH:WAIT\n"},
-    {"wait BCH", [](ViSession vi) { return BS_Call_Wait(vi, GSMB_CHANNEL_BCH); }, "CALL:BCH:WAIT\n"},
+    {"wait TCH", [](ViSession vi) { return BS_Call_Wait(vi, GSMB_CHANNEL_TCH); },
+     "CALL:TCH:WAIT\n"},
+    {"wait BCH", [](ViSession vi) { return BS_Call_Wait(vi, GSMB_CHANNEL_BCH); },
+     "CALL:BCH:WAIT\n"},
     {"timeout 10 s",
      [](ViSession vi) {
          const ViReal32 s = 10.0F;
@@ -161,12 +163,12 @@ TEST_F(CallTest, FailedExchangesLeaveOutputsUntouched) {
         bool on_read;
         ViStatus status;
     };
-    const Failure failures[] = {{false, VI_ERROR_TMO}, {false, kWarning},
-                                {true, VI_ERROR_TMO},  {true, kWarning}};
+    const Failure failures[] = {
+        {false, VI_ERROR_TMO}, {false, kWarning}, {true, VI_ERROR_TMO}, {true, kWarning}};
     for (const QueryFn &fn : kQueries) {
         for (const Failure &f : failures) {
-            SCOPED_TRACE(testing::Message() << fn.name << (f.on_read ? " read " : " write ")
-                                            << f.status);
+            SCOPED_TRACE(testing::Message()
+                         << fn.name << (f.on_read ? " read " : " write ") << f.status);
             fake().reset();
             vi = fake().open_session();
             reply("3\n");

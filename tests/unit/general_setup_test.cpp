@@ -28,11 +28,14 @@ MeasurementSetup txp_example() {
     return s;
 }
 
-const Lines kTxpExampleLines = {
-    "SET:TXP:COUNt:STAT 1\n",      "SET:TXP:COUNt:NUMB 10\n",
-    "SET:TXP:TIM:STAT 1\n",        "SET:TXP:TIM:TIME 2.500000 S\n",
-    "SET:TXP:CONT OFF\n",          "SET:TXP:TRIG:SOUR IMM\n",
-    "SET:TXP:TRIG:DEL 0.500000 MS\n", "SETUP:TXP:TRIGGER:QUALIFIER ON\n"};
+const Lines kTxpExampleLines = {"SET:TXP:COUNt:STAT 1\n",
+                                "SET:TXP:COUNt:NUMB 10\n",
+                                "SET:TXP:TIM:STAT 1\n",
+                                "SET:TXP:TIM:TIME 2.500000 S\n",
+                                "SET:TXP:CONT OFF\n",
+                                "SET:TXP:TRIG:SOUR IMM\n",
+                                "SET:TXP:TRIG:DEL 0.500000 MS\n",
+                                "SETUP:TXP:TRIGGER:QUALIFIER ON\n"};
 
 using GeneralSetupTest = DriverTest;
 
@@ -193,20 +196,35 @@ struct PlanCase {
 
 TEST_F(GeneralSetupTest, PlansSendTheirSubsets) {
     const PlanCase cases[] = {
-        {"PVT", meas::kPvtSetupPlan, GSMB_MEAS_PVT, 1,
+        {"PVT",
+         meas::kPvtSetupPlan,
+         GSMB_MEAS_PVT,
+         1,
          {"SET:PVT:COUNt:STAT 1\n", "SET:PVT:COUNt:NUMB 5\n", "SET:PVT:TIM:STAT 1\n",
           "SET:PVT:TIM:TIME 2.500000 MS\n", "SET:PVT:CONT OFF\n", "SET:PVT:TRIG:SOUR PROT\n",
           "SET:PVT:TRIG:DEL 0.500000 US\n"}},
-        {"PVT without timeout", meas::kPvtSetupPlan, GSMB_MEAS_PVT, 0,
+        {"PVT without timeout",
+         meas::kPvtSetupPlan,
+         GSMB_MEAS_PVT,
+         0,
          {"SET:PVT:COUNt:STAT 1\n", "SET:PVT:COUNt:NUMB 5\n", "SET:PVT:TIM:STAT 0\n",
           "SET:PVT:CONT OFF\n", "SET:PVT:TRIG:SOUR PROT\n", "SET:PVT:TRIG:DEL 0.500000 US\n"}},
-        {"ORFS", meas::kOrfsSetupPlan, GSMB_MEAS_ORFS, 1,
+        {"ORFS",
+         meas::kOrfsSetupPlan,
+         GSMB_MEAS_ORFS,
+         1,
          {"SET:ORFS:COUNt:STAT 1\n", "SET:ORFS:TIM:STAT 1\n", "SET:ORFS:TIM:TIME 2.500000 MS\n",
           "SET:ORFS:CONT OFF\n", "SET:ORFS:TRIG:SOUR PROT\n", "SET:ORFS:TRIG:DEL 0.500000 US\n"}},
-        {"BER", meas::kBerSetupPlan, GSMB_MEAS_BERR, 1,
+        {"BER",
+         meas::kBerSetupPlan,
+         GSMB_MEAS_BERR,
+         1,
          {"SET:BERR:COUN 5\n", "SET:BERR:TIM:STAT 1\n", "SET:BERR:TIM:TIME 2.500000 MS\n",
           "SET:BERR:CONT OFF\n"}},
-        {"FBER without timeout", meas::kBerSetupPlan, GSMB_MEAS_FBER, 0,
+        {"FBER without timeout",
+         meas::kBerSetupPlan,
+         GSMB_MEAS_FBER,
+         0,
          {"SET:FBER:COUN 5\n", "SET:FBER:TIM:STAT 0\n", "SET:FBER:CONT OFF\n"}},
     };
     for (const PlanCase &c : cases) {
@@ -257,8 +275,8 @@ TEST_F(GeneralSetupTest, EveryPlanLineComposesForEveryCode) {
                 s.measurement = GSMB_MEAS_SMON;
                 s.countState = 1;
                 s.timeoutState = 1;
-                s.timeoutUnit = s.armState = s.triggerSource = s.delayUnit =
-                    s.triggerQualifier = code;
+                s.timeoutUnit = s.armState = s.triggerSource = s.delayUnit = s.triggerQualifier =
+                    code;
                 const meas::SetupLine one[] = {line};
                 ASSERT_EQ(meas::send_general_setup(vi, s, one), VI_SUCCESS);
                 ASSERT_EQ(lines().size(), 1U);

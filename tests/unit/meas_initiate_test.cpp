@@ -19,9 +19,12 @@ TEST_F(MeasInitiateTest, StartAndStopNameTheInitiateRow) {
         ViInt32 code;
         const char *line;
     } cases[] = {
-        {true, GSMB_INIT_PVT, "INITIATE:PVT:ON\n"},     {true, GSMB_INIT_NONE, "INITIATE:NONE:ON\n"},
-        {true, GSMB_INIT_ERROR, "INITIATE:ERROR:ON\n"}, {true, GSMB_INIT_IFER, "INITIATE:IFER:ON\n"},
-        {false, GSMB_INIT_TXP, "INITIATE:TXP:OFF\n"},   {false, GSMB_INIT_AAUD, "INITIATE:AAUD:OFF\n"},
+        {true, GSMB_INIT_PVT, "INITIATE:PVT:ON\n"},
+        {true, GSMB_INIT_NONE, "INITIATE:NONE:ON\n"},
+        {true, GSMB_INIT_ERROR, "INITIATE:ERROR:ON\n"},
+        {true, GSMB_INIT_IFER, "INITIATE:IFER:ON\n"},
+        {false, GSMB_INIT_TXP, "INITIATE:TXP:OFF\n"},
+        {false, GSMB_INIT_AAUD, "INITIATE:AAUD:OFF\n"},
         {false, GSMB_INIT_WAIT, "INITIATE:WAIT:OFF\n"},
     };
     for (const auto &c : cases) {
@@ -69,20 +72,13 @@ TEST_F(MeasInitiateTest, DoneAndOnDecodeTheReplyWord) {
         ViStatus status;
         ViInt32 code;
     } cases[] = {
-        {"PVT\n", VI_SUCCESS, GSMB_INIT_PVT},
-        {"TXP,PFER\n", VI_SUCCESS, GSMB_INIT_TXP},
-        {"NONE\n", VI_SUCCESS, GSMB_INIT_NONE},
-        {"WAIT\n", VI_SUCCESS, GSMB_INIT_WAIT},
-        {"IFER\n", VI_SUCCESS, GSMB_INIT_IFER},
-        {"BFI\n", VI_SUCCESS, GSMB_INIT_BFI},
-        {"FST", VI_SUCCESS, GSMB_INIT_FST},
-        {"SMON\n", VI_SUCCESS, GSMB_INIT_SMON},
-        {"none\n", kSystemError, GSMB_INIT_ERROR},
-        {"", kSystemError, GSMB_INIT_ERROR},
-        {"ERROR\n", kSystemError, GSMB_INIT_ERROR},
-        {"BF", kSystemError, GSMB_INIT_ERROR},
-        {"RXL\n", kSystemError, GSMB_INIT_ERROR},
-        {" PVT\n", kSystemError, GSMB_INIT_ERROR},
+        {"PVT\n", VI_SUCCESS, GSMB_INIT_PVT},       {"TXP,PFER\n", VI_SUCCESS, GSMB_INIT_TXP},
+        {"NONE\n", VI_SUCCESS, GSMB_INIT_NONE},     {"WAIT\n", VI_SUCCESS, GSMB_INIT_WAIT},
+        {"IFER\n", VI_SUCCESS, GSMB_INIT_IFER},     {"BFI\n", VI_SUCCESS, GSMB_INIT_BFI},
+        {"FST", VI_SUCCESS, GSMB_INIT_FST},         {"SMON\n", VI_SUCCESS, GSMB_INIT_SMON},
+        {"none\n", kSystemError, GSMB_INIT_ERROR},  {"", kSystemError, GSMB_INIT_ERROR},
+        {"ERROR\n", kSystemError, GSMB_INIT_ERROR}, {"BF", kSystemError, GSMB_INIT_ERROR},
+        {"RXL\n", kSystemError, GSMB_INIT_ERROR},   {" PVT\n", kSystemError, GSMB_INIT_ERROR},
     };
     for (const auto &q : kCodeQueries) {
         for (const auto &c : cases) {
@@ -135,8 +131,8 @@ TEST_F(MeasInitiateTest, FailedQueriesLeaveTheOutputUntouched) {
         bool on_read;
         ViStatus status;
     };
-    const Failure failures[] = {{false, VI_ERROR_TMO}, {false, kWarning},
-                                {true, VI_ERROR_TMO},  {true, kWarning}};
+    const Failure failures[] = {
+        {false, VI_ERROR_TMO}, {false, kWarning}, {true, VI_ERROR_TMO}, {true, kWarning}};
     for (const CodeQuery run : all) {
         for (const Failure &f : failures) {
             SCOPED_TRACE(testing::Message() << (f.on_read ? "read " : "write ") << f.status);

@@ -22,61 +22,117 @@ struct SetCase {
 };
 
 const SetCase kSetCases[] = {
-    {"count state", BS_Set_Measurement_Count_State, {GSMB_MEAS_RXL, 1, 0}, "SET:RXL:COUNt:STAT 1\n"},
-    {"count state 2 unchanged", BS_Set_Measurement_Count_State, {GSMB_MEAS_TXP, 2, 1},
+    {"count state",
+     BS_Set_Measurement_Count_State,
+     {GSMB_MEAS_RXL, 1, 0},
+     "SET:RXL:COUNt:STAT 1\n"},
+    {"count state 2 unchanged",
+     BS_Set_Measurement_Count_State,
+     {GSMB_MEAS_TXP, 2, 1},
      "SET:TXP:COUNt:STAT 2\n"},
-    {"count number", BS_Set_Measurement_Count_Number, {GSMB_MEAS_TXP, 200, 3},
+    {"count number",
+     BS_Set_Measurement_Count_Number,
+     {GSMB_MEAS_TXP, 200, 3},
      "SET:TXP:COUNt:NUMB 200\n"},
-    {"count number negative", BS_Set_Measurement_Count_Number, {GSMB_MEAS_AAUD, -5, 0},
+    {"count number negative",
+     BS_Set_Measurement_Count_Number,
+     {GSMB_MEAS_AAUD, -5, 0},
      "SET:AAUD:COUNt:NUMB -5\n"},
     {"snum", BS_Set_Measurement_Parameter, {GSMB_MEAS_PVT, 3, 0}, "SET:PVT:COUNt:SNUM 3\n"},
-    {"timeout state", BS_Set_Measurement_Timeout_State, {GSMB_MEAS_BERR, 0, 1},
+    {"timeout state",
+     BS_Set_Measurement_Timeout_State,
+     {GSMB_MEAS_BERR, 0, 1},
      "SET:BERR:TIM:STAT 0\n"},
-    {"timeout number ms", BS_Set_Measurement_Timeout_Number, {GSMB_MEAS_TXP, 500, 1},
+    {"timeout number ms",
+     BS_Set_Measurement_Timeout_Number,
+     {GSMB_MEAS_TXP, 500, 1},
      "SET:TXP:TIM 500 MS\n"},
-    {"timeout number s", BS_Set_Measurement_Timeout_Number, {GSMB_MEAS_TXP, 500, 0},
+    {"timeout number s",
+     BS_Set_Measurement_Timeout_Number,
+     {GSMB_MEAS_TXP, 500, 0},
      "SET:TXP:TIM 500 S\n"},
-    {"timeout number us -> s", BS_Set_Measurement_Timeout_Number, {GSMB_MEAS_TXP, 500, 2},
+    {"timeout number us -> s",
+     BS_Set_Measurement_Timeout_Number,
+     {GSMB_MEAS_TXP, 500, 2},
      "SET:TXP:TIM 500 S\n"},
-    {"timeout number ns -> s", BS_Set_Measurement_Timeout_Number, {GSMB_MEAS_TXP, 500, 3},
+    {"timeout number ns -> s",
+     BS_Set_Measurement_Timeout_Number,
+     {GSMB_MEAS_TXP, 500, 3},
      "SET:TXP:TIM 500 S\n"},
-    {"timeout number -1 -> s", BS_Set_Measurement_Timeout_Number, {GSMB_MEAS_TXP, 500, -1},
+    {"timeout number -1 -> s",
+     BS_Set_Measurement_Timeout_Number,
+     {GSMB_MEAS_TXP, 500, -1},
      "SET:TXP:TIM 500 S\n"},
-    {"timeout parameter s (TIME)", BS_Set_Measurement_Timeout_Parameter, {GSMB_MEAS_TXP, 10, 0},
+    {"timeout parameter s (TIME)",
+     BS_Set_Measurement_Timeout_Parameter,
+     {GSMB_MEAS_TXP, 10, 0},
      "SET:TXP:TIM:TIME 10 S\n"},
-    {"timeout parameter ms", BS_Set_Measurement_Timeout_Parameter, {GSMB_MEAS_TXP, 10, 1},
+    {"timeout parameter ms",
+     BS_Set_Measurement_Timeout_Parameter,
+     {GSMB_MEAS_TXP, 10, 1},
      "SET:TXP:TIM:TIM 10 MS\n"},
-    {"timeout parameter us -> TIM s", BS_Set_Measurement_Timeout_Parameter, {GSMB_MEAS_TXP, 10, 2},
+    {"timeout parameter us -> TIM s",
+     BS_Set_Measurement_Timeout_Parameter,
+     {GSMB_MEAS_TXP, 10, 2},
      "SET:TXP:TIM:TIM 10 S\n"},
-    {"timeout parameter -1 -> TIM s", BS_Set_Measurement_Timeout_Parameter,
-     {GSMB_MEAS_TXP, 10, -1}, "SET:TXP:TIM:TIM 10 S\n"},
+    {"timeout parameter -1 -> TIM s",
+     BS_Set_Measurement_Timeout_Parameter,
+     {GSMB_MEAS_TXP, 10, -1},
+     "SET:TXP:TIM:TIM 10 S\n"},
     {"arm on", BS_Set_Measurement_Trigger_Arm_State, {GSMB_MEAS_ORFS, 1, 0}, "SET:ORFS:CONT ON\n"},
     {"arm 0", BS_Set_Measurement_Trigger_Arm_State, {GSMB_MEAS_ORFS, 0, 1}, "SET:ORFS:CONT OFF\n"},
     {"arm 2", BS_Set_Measurement_Trigger_Arm_State, {GSMB_MEAS_ORFS, 2, 0}, "SET:ORFS:CONT OFF\n"},
-    {"arm -1", BS_Set_Measurement_Trigger_Arm_State, {GSMB_MEAS_ORFS, -1, 0},
+    {"arm -1",
+     BS_Set_Measurement_Trigger_Arm_State,
+     {GSMB_MEAS_ORFS, -1, 0},
      "SET:ORFS:CONT OFF\n"},
-    {"source auto", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, 0, 1},
+    {"source auto",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, 0, 1},
      "SET:PFER:TRIG:SOUR AUTO\n"},
-    {"source prot", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, 1, 0},
+    {"source prot",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, 1, 0},
      "SET:PFER:TRIG:SOUR PROT\n"},
-    {"source rise", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, 2, 0},
+    {"source rise",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, 2, 0},
      "SET:PFER:TRIG:SOUR RISE\n"},
-    {"source imm", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, 3, 0},
+    {"source imm",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, 3, 0},
      "SET:PFER:TRIG:SOUR IMM\n"},
-    {"source 4 -> auto", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, 4, 0},
+    {"source 4 -> auto",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, 4, 0},
      "SET:PFER:TRIG:SOUR AUTO\n"},
-    {"source -1 -> auto", BS_Set_Measurement_Trigger_Source, {GSMB_MEAS_PFER, -1, 0},
+    {"source -1 -> auto",
+     BS_Set_Measurement_Trigger_Source,
+     {GSMB_MEAS_PFER, -1, 0},
      "SET:PFER:TRIG:SOUR AUTO\n"},
-    {"delay s", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, 0}, "SET:PVT:TRIG:DEL 50 S\n"},
-    {"delay ms", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, 1},
-     "SET:PVT:TRIG:DEL 50 MS\n"},
-    {"delay us", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, 2},
-     "SET:PVT:TRIG:DEL 50 US\n"},
-    {"delay ns", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, 3},
-     "SET:PVT:TRIG:DEL 50 NS\n"},
-    {"delay 7 -> s", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, 7},
+    {"delay s",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, 0},
      "SET:PVT:TRIG:DEL 50 S\n"},
-    {"delay -1 -> s", BS_Set_Measurement_Trigger_Delay, {GSMB_MEAS_PVT, 50, -1},
+    {"delay ms",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, 1},
+     "SET:PVT:TRIG:DEL 50 MS\n"},
+    {"delay us",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, 2},
+     "SET:PVT:TRIG:DEL 50 US\n"},
+    {"delay ns",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, 3},
+     "SET:PVT:TRIG:DEL 50 NS\n"},
+    {"delay 7 -> s",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, 7},
+     "SET:PVT:TRIG:DEL 50 S\n"},
+    {"delay -1 -> s",
+     BS_Set_Measurement_Trigger_Delay,
+     {GSMB_MEAS_PVT, 50, -1},
      "SET:PVT:TRIG:DEL 50 S\n"},
     {"confidence 1", BS_Set_CONF_STAT, {GSMB_MEAS_TXP, 1, 0}, "SETUP:TXP:CONFIDENCE:STATE 1\n"},
     {"confidence 0", BS_Set_CONF_STAT, {GSMB_MEAS_TXP, 0, 1}, "SETUP:TXP:CONFIDENCE:STATE 0\n"},
@@ -151,7 +207,7 @@ TEST_F(MeasSettingsTest, GetterRepliesDecodeAsLeadingIntegers) {
     const struct {
         const char *reply;
         ViInt32 value;
-    } cases[] = {{"AUTO\n", 0}, {"ON\n", 0},    {"2.5\n", 2},        {"-3\n", -3},
+    } cases[] = {{"AUTO\n", 0}, {"ON\n", 0},       {"2.5\n", 2},  {"-3\n", -3},
                  {"", 0},       {"  42 MS\n", 42}, {"1E+3\n", 1}, {"99999999999\n", INT32_MAX}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.reply);
@@ -169,12 +225,12 @@ TEST_F(MeasSettingsTest, FailedGetterExchangesLeaveTheValueUntouched) {
         bool on_read;
         ViStatus status;
     };
-    const Failure failures[] = {{false, VI_ERROR_TMO}, {false, kWarning},
-                                {true, VI_ERROR_TMO},  {true, kWarning}};
+    const Failure failures[] = {
+        {false, VI_ERROR_TMO}, {false, kWarning}, {true, VI_ERROR_TMO}, {true, kWarning}};
     for (const GetCase &c : kGetters) {
         for (const Failure &f : failures) {
-            SCOPED_TRACE(testing::Message() << c.name << (f.on_read ? " read " : " write ")
-                                            << f.status);
+            SCOPED_TRACE(testing::Message()
+                         << c.name << (f.on_read ? " read " : " write ") << f.status);
             fake().reset();
             vi = fake().open_session();
             reply("5\n");
@@ -224,8 +280,8 @@ TEST_F(MeasSettingsTest, ArmAllUsesNoMeasurementAndOnlyExactlyOneIsOn) {
     const struct {
         ViInt32 state;
         const char *line;
-    } cases[] = {{1, "SET:CONT:ON\n"}, {0, "SET:CONT:OFF\n"}, {5, "SET:CONT:OFF\n"},
-                 {-1, "SET:CONT:OFF\n"}};
+    } cases[] = {
+        {1, "SET:CONT:ON\n"}, {0, "SET:CONT:OFF\n"}, {5, "SET:CONT:OFF\n"}, {-1, "SET:CONT:OFF\n"}};
     for (const auto &c : cases) {
         fake().reset();
         vi = fake().open_session();
@@ -270,7 +326,8 @@ TEST_F(MeasSettingsTest, EveryRowComposesForEveryMeasurementAndCode) {
         const auto known = static_cast<ViInt32>(row.set.by_code.size());
         for (ViInt32 m = 0; m <= GSMB_MEAS_RXL; ++m) {
             for (ViInt32 code = -1; code <= known; ++code) {
-                SCOPED_TRACE(testing::Message() << row.set.fallback << " m " << m << " code " << code);
+                SCOPED_TRACE(testing::Message()
+                             << row.set.fallback << " m " << m << " code " << code);
                 fake().reset();
                 vi = fake().open_session();
                 const MeasurementSetting record{m, code, code};
