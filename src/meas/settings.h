@@ -8,7 +8,9 @@
 // setter path and one getter path serve them all.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 // VISA first: gsmbench.h defines the VISA names only where visa.h has not.
 #include "link/visa_api.h"
@@ -49,8 +51,9 @@ inline constexpr std::size_t kSettingCount = static_cast<std::size_t>(Setting::c
 namespace detail {
 // Timeout in whole units: only milliseconds are honoured, all else seconds.
 inline constexpr const char *kTimeoutNumber[] = {"SET:%s:TIM %d S\n", "SET:%s:TIM %d MS\n"};
-// The long form: code 0 spells the header TIME, milliseconds and the seconds
-// fallback spell it TIM. Kept as established callers expect these exact lines.
+// The long form: code 0 spells the last header word TIME, milliseconds and the
+// seconds fallback spell it TIM. The difference is deliberate: these exact
+// lines are this call's contract.
 inline constexpr const char *kTimeoutParameter[] = {"SET:%s:TIM:TIME %d S\n",
                                                     "SET:%s:TIM:TIM %d MS\n"};
 inline constexpr const char *kTriggerDelay[] = {"SET:%s:TRIG:DEL %d S\n", "SET:%s:TRIG:DEL %d MS\n",
@@ -61,6 +64,12 @@ inline constexpr const char *kConfidence[] = {"SETUP:%s:CONFIDENCE:STATE 0\n",
 // Code 0 is MIDAMBLE; NONE is both code 2 and the fallback.
 inline constexpr const char *kBurstSync[] = {"SETUP:%s:SYNC MIDAMBLE\n",
                                              "SETUP:%s:SYNC AMPLITUDE\n", "SETUP:%s:SYNC NONE\n"};
+
+inline constexpr TemplateChoice kTimeoutNumberChoice{kTimeoutNumber, "SET:%s:TIM %d S\n"};
+inline constexpr TemplateChoice kTimeoutParameterChoice{kTimeoutParameter, "SET:%s:TIM:TIM %d S\n"};
+inline constexpr TemplateChoice kTriggerDelayChoice{kTriggerDelay, "SET:%s:TRIG:DEL %d S\n"};
+inline constexpr TemplateChoice kConfidenceChoice{kConfidence, "SETUP:%s:CONFIDENCE:STATE 0\n"};
+inline constexpr TemplateChoice kBurstSyncChoice{kBurstSync, "SETUP:%s:SYNC NONE\n"};
 } // namespace detail
 
 inline constexpr SettingRow kSettingTable[] = {
@@ -69,35 +78,27 @@ inline constexpr SettingRow kSettingTable[] = {
     {Setting::count_snum, single("SET:%s:COUNt:SNUM %d\n"), Selector::none, true,
      "SET:%s:COUNt:SNUM?\n"},
     {Setting::timeout_state, single(kTimeoutStateLine), Selector::none, true, "SET:%s:TIM:STAT?\n"},
-    {Setting::timeout_number,
-     {detail::kTimeoutNumber, "SET:%s:TIM %d S\n"},
-     Selector::unit,
-     true,
-     "SET:%s:TIM?\n"},
-    {Setting::timeout_parameter,
-     {detail::kTimeoutParameter, "SET:%s:TIM:TIM %d S\n"},
-     Selector::unit,
-     true,
+    {Setting::timeout_number, detail::kTimeoutNumberChoice, Selector::unit, true, "SET:%s:TIM?\n"},
+    {Setting::timeout_parameter, detail::kTimeoutParameterChoice, Selector::unit, true,
      "SET:%s:TIM:TIM?\n"},
     {Setting::trigger_arm_state, kArmChoice, Selector::value, false, "SET:%s:CONT?\n"},
     {Setting::trigger_source, kTriggerSourceChoice, Selector::value, false, "SET:%s:TRIG:SOUR?\n"},
-    {Setting::trigger_delay,
-     {detail::kTriggerDelay, "SET:%s:TRIG:DEL %d S\n"},
-     Selector::unit,
-     true,
+    {Setting::trigger_delay, detail::kTriggerDelayChoice, Selector::unit, true,
      "SET:%s:TRIG:DEL?\n"},
-    {Setting::confidence_state,
-     {detail::kConfidence, "SETUP:%s:CONFIDENCE:STATE 0\n"},
-     Selector::value,
-     false,
-     nullptr},
-    {Setting::burst_sync,
-     {detail::kBurstSync, "SETUP:%s:SYNC NONE\n"},
-     Selector::value,
-     false,
-     nullptr},
+    {Setting::confidence_state, detail::kConfidenceChoice, Selector::value, false, nullptr},
+    {Setting::burst_sync, detail::kBurstSyncChoice, Selector::value, false, nullptr},
 };
 static_assert(std::size(kSettingTable) == kSettingCount, "one row per setting");
+
+constexpr bool rows_in_place() noexcept {
+    for (std::size_t i = 0; i < kSettingCount; ++i) {
+        if (static_cast<std::size_t>(kSettingTable[i].setting) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rows_in_place(), "a setting is looked up by position");
 
 // The row of a setting (always valid: Setting names a row by construction).
 constexpr const SettingRow &setting_row(Setting setting) noexcept {
