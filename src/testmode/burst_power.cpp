@@ -41,7 +41,7 @@ ViStatus set_dynamic_power_count(ViSession vi, const TargetCount &setting) noexc
                                          setting.target == kGsmTarget
                                              ? "SET:DPOW:COUN:NUMB:GSM %d\n"
                                              : "SET:DPOW:COUN:NUMB:SEL %d\n",
-                                         setting.count);
+                                         static_cast<std::int32_t>(setting.count));
 }
 
 ViStatus get_dynamic_power_count(ViSession vi, TargetCount &setting) noexcept {

@@ -41,7 +41,7 @@ ViStatus set_channel(ViSession vi, ChannelKind kind, const BandValue &setting) n
     }
     const ChannelTemplates &templates = kChannelTemplates[static_cast<std::size_t>(kind)];
     return link::write_format<kLineSize>(vi, templates.set, link::band_name(setting.band),
-                                         setting.value);
+                                         static_cast<std::int32_t>(setting.value));
 }
 
 ViStatus get_channel(ViSession vi, ChannelKind kind, BandValue &setting) noexcept {

@@ -1,4 +1,6 @@
-// Result fetches: TXP, PFER and the mobile-reported RX level and quality.
+// Result fetches: TXP, PFER and the mobile-reported RX level and quality; the
+// exchange and failure behaviour of every list fetch (PVT, ORFS and BER
+// decoding have their own files).
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -55,6 +57,11 @@ std::vector<FetchCall> all_fetches() {
         fetch_call("RXL", "CALL:MS:REP:RXL?\n", "%255s", BS_FETCH_RX_Level_Result),
         fetch_call("RXL new", "CALL:MS:REP:RXL:NEW?;NEW?;NEW?\n", "%255s",
                    BS_FETCH_RX_Level_New_Result),
+        fetch_call("PVT all", "FETC:PVT:ALL?\n", "%255s", BS_FETCH_PVT_Result),
+        fetch_call("ORFS all", "FETC:ORFS:ALL?\n", "%255s", BS_FETCH_ORFS_Result),
+        fetch_call("ORFS pass", "FETC:ORFS:LIM?\n", "%255s", BS_FETCH_ORFS_Result_Pass),
+        fetch_call("BER all", "FETC:BERR:ALL?\n", "%255s", BS_FETCH_BER_Result),
+        fetch_call("FBER all", "FETC:FBER:ALL?\n", "%255s", BS_FETCH_FBER_Result),
     };
 }
 
@@ -114,6 +121,11 @@ TEST_F(ResultFetch, NullOutputsAreRefusedBeforeSending) {
     EXPECT_EQ(BS_FETCH_RX_Quality_New_Result(vi, nullptr), kSystemError);
     EXPECT_EQ(BS_FETCH_RX_Level_Result(vi, nullptr), kSystemError);
     EXPECT_EQ(BS_FETCH_RX_Level_New_Result(vi, nullptr), kSystemError);
+    EXPECT_EQ(BS_FETCH_PVT_Result(vi, nullptr), kSystemError);
+    EXPECT_EQ(BS_FETCH_ORFS_Result(vi, nullptr), kSystemError);
+    EXPECT_EQ(BS_FETCH_ORFS_Result_Pass(vi, nullptr), kSystemError);
+    EXPECT_EQ(BS_FETCH_BER_Result(vi, nullptr), kSystemError);
+    EXPECT_EQ(BS_FETCH_FBER_Result(vi, nullptr), kSystemError);
     EXPECT_TRUE(lines().empty());
 }
 
