@@ -275,7 +275,9 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
             char text[128];
             const std::size_t n = collect_real(in, has_width ? width : kUnbounded, text, sizeof text);
             double value = 0.0;
-            const auto r = std::from_chars(text, text + n, value);
+            // from_chars takes no '+'; instruments often send one ("+5.25E+00").
+            const char *first = (n > 0 && text[0] == '+') ? text + 1 : text;
+            const auto r = std::from_chars(first, text + n, value);
             if (n == 0 || (r.ec != std::errc{} && r.ec != std::errc::result_out_of_range)) {
                 goto done;
             }
