@@ -321,9 +321,12 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_SYST_TurnOn_Debugger(ViSession vi, ViInt3
 /* Sends "*CLS". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Clear_Error(ViSession vi);
 /* "SYSTem:ERRor?"; copies 255 bytes (reply, zero-padded, always terminated
- * within the 255) into error[0..254]; error[255] is never written. */
+ * within the 255) into error[0..254]; error[255] is never written. A reply of
+ * 255 characters or more keeps its first 254. A null error is refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Error(ViSession vi, ViChar *error);
-/* "*IDN?"; copies the reply and its terminator into info (at least 256 bytes). */
+/* "*IDN?"; copies the reply and its terminator into info (at least 256 bytes)
+ * and nothing beyond them; a longer reply keeps its first 255 characters. A
+ * null info is refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Testset_Info(ViSession vi, ViChar *info);
 /* Sends "ABORT:ALL". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Abort_All(ViSession vi);
@@ -331,67 +334,144 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Abort_All(ViSession vi);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Abort_Item(ViSession vi, ViInt32 measurement);
 
 /* ==== Operating mode and band ================================================ */
+/* Getters read the reply (bounded to 32 bytes) and match its leading keyword,
+ * longer keywords first (PBPTT before PBPT); no match stores the
+ * *_UNRECOGNISED code and returns VI_ERROR_SYSTEM_ERROR. Bands here are codes
+ * 0..9: the selected band SEL (10) is neither accepted nor returned. */
+/* Sends "CALL:OPER:MODE <OFF|CALL|...|EBPTT>"; mode outside 0..10 refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Operating_Mode(ViSession vi, ViInt32 mode);
+/* "CALL:OPER:MODE?"; stores GSMB_MODE_*. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Operating_Mode(ViSession vi, ViInt32 *mode);
+/* Sends "CALL:BAND <band>"; band outside 0..9 refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Band_Mode(ViSession vi, ViInt32 band);
+/* Sends "CALL:SET:TCH:BAND <band>"; band outside 0..9 refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Band_Mode(ViSession vi, ViInt32 band);
+/* "CALL:BAND?"; stores GSMB_BAND_* (0..9, or 11 when unrecognised). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Band_Mode(ViSession vi, ViInt32 *band);
+/* "CALL:TCH:BAND?"; stores GSMB_BAND_* (0..9, or 11 when unrecognised). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Band_Mode(ViSession vi, ViInt32 *band);
 
 /* ==== Channels and active band =============================================== */
+/* <type> and <band> are the record's texts as they stand (ChannelBandText,
+ * not checked against the tables) or the table names of its codes
+ * (ChannelBandCode: band outside 0..10 or channel type outside 0..1, negative
+ * included, refused). A null record is refused. Channel replies (bounded to
+ * 256 bytes) are decoded as atol does; no number gives 0. */
+/* Sends "CALL:SET:TCH <channel>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Channel(ViSession vi, ViInt32 channel);
+/* Sends "CALL:<type>:<band> <channel>" from text. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Channel_For_Band(ViSession vi,
                                                             const ChannelBandText *setting);
+/* Sends "CALL:<type>:<band> <channel>" from codes. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelForBand(ViSession vi,
                                                           const ChannelBandCode *setting);
+/* Sends "CALL:SET:<type>:<band> <channel>" from text. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelType_For_Band(ViSession vi,
                                                                 const ChannelBandText *setting);
+/* Sends "CALL:CHAN:<type>:<band> <channel>" from text. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ChannelType_For_Band2(ViSession vi,
                                                                  const ChannelBandText *setting);
+/* Sends "CALL:<type>:BAND <band>" from text (channel unused). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band(ViSession vi, const ChannelBandText *setting);
+/* Sends "CALL:<type>:BAND <band>" from codes (channel unused). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ActiveBand(ViSession vi, const ChannelBandCode *setting);
+/* Sends "CALL:SET:<type>:BAND <band>" from text (channel unused). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band_OnType(ViSession vi,
                                                               const ChannelBandText *setting);
+/* Sends "CALL:BAND:<type> <band>" from text (channel unused). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Active_Band2(ViSession vi, const ChannelBandText *setting);
+/* "CALL:TCH?" or "CALL:BCH?" (the channel-number query of channelType, so
+ * that channel receives the active channel number rather than a band name
+ * decoded to 0); stores the number in setting->channel. band is not used;
+ * channelType outside 0..1 refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Active_Channel_NUM(ViSession vi, ChannelBandCode *setting);
+/* "CALL:TCH?"; stores the traffic channel number. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Current_Channel_NUM(ViSession vi, ViInt32 *channel);
 
 /* ==== Cell power and mobile transmit level =================================== */
+/* Levels are sent as given, unchecked. <band> is the band table name of the
+ * record's band (outside 0..10, negative included, refused); <type> is the
+ * record's channel-type text as it stands. Null pointers are refused. */
+/* Sends "CALL:POW <level>" (six decimals); a line over 64 bytes is refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Pow(ViSession vi, ViReal32 level);
+/* Sends "CALL:POW:AMPL:SEL <level>"; levels of 1e37 and more in magnitude do
+ * not fit the 64-byte line and are refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Pow_Amplitude(ViSession vi, ViReal32 level);
+/* "CALL:POW:SEL?"; stores the reply decoded as atof does (no number: 0). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Pow(ViSession vi, ViReal32 *level);
+/* Sends "CALL:SET:TCH:MS:TXL <level>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_TCH_Ms_Txl(ViSession vi, ViInt32 level);
+/* Sends "CALL:MS:TXL:<band> <value>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL(ViSession vi, const BandValue *setting);
+/* "CALL:MS:TXL:<band>?"; stores the level in setting->value. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Ms_TXL(ViSession vi, BandValue *setting);
+/* Sends "CALL:SET:MS:<type>:TXL:<band> <value>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL_OnChannelType(ViSession vi,
                                                                      const TypedBandValue *setting);
+/* Sends "CALL:<type>:MS:TXL:<band>:BURS <value>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL_OnChannelType2(ViSession vi,
                                                                       const TypedBandValue *setting);
+/* "CALL:MS:TXL?"; stores the current level. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Current_Ms_TXL(ViSession vi, ViInt32 *level);
 
 /* ==== Connection type ======================================================== */
+/* Sends "CALL:FUNC:CONN:TYPE <A|B|ACKB|BLER|AUTO|SRBL>"; type outside 0..5
+ * refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Connect_Type(ViSession vi, ViInt32 type);
+/* "CALL:FUNC:CONN:TYPE?"; stores GSMB_CONN_* (ACKB/BLER/AUTO/SRBL tested
+ * before the one-letter A and B; 6 with VI_ERROR_SYSTEM_ERROR when none). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Connect_Type(ViSession vi, ViInt32 *type);
 
 /* ==== Path-loss correction =================================================== */
+/* Frequencies are caller text sent unchanged. Gains are sent with five
+ * significant digits: e, the exponent of the exact value's leading digit
+ * (before rounding), picks the form: e < -1 or e > 4 exponent form with three
+ * exponent digits (0.05 -> "5.e-002", -123456.7 -> "-1.2346e+005"), otherwise
+ * 4 - e decimals (3 -> "3.", 0 -> "0.", 12345 -> "12345"); trailing fraction
+ * zeros dropped, the point kept. A value that rounds into a further digit
+ * keeps its form (99999.5 -> "100000", 0.0999996 -> "1.e-001"); ties go to
+ * even. An infinite or NaN gain is refused before anything is sent. In the
+ * two-line calls the gain line is sent only after the frequency line
+ * succeeded; a null pointer is refused. */
+/* Sends "SYST:CORR:FREQ f1,f2,..." then "SYST:CORR:SGAIN g1,g2,..." for the
+ * first count points; count outside 1..20 refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq_And_Offset(ViSession vi,
                                                                      const CorrectionTable *table);
+/* Sends "SYST:CORR:FREQ <frequency>" then "SYST:CORR:SGAIN <gain>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq_And_Offset_One(ViSession vi,
                                                                          const CorrectionPoint *point);
+/* Sends "SYST:CORR:FREQ <frequencies>"; a text over 1007 characters would not
+ * fit the 1024-byte line and is refused, never cut. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq(ViSession vi, const ViChar *frequencies);
+/* Sends "SYST:CORR:SGAIN <gain>"; point->frequency is not used. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Offset(ViSession vi, const CorrectionPoint *point);
 
 /* ==== Cell identity ========================================================== */
+/* Ranges: MCC 0..999, LAC 0..65535, MNC 0..99, NCC 0..7, BCC 0..7. Setters
+ * refuse a value outside its range; getters store the reply decoded as atol
+ * does, not range-tested, and refuse a null pointer. */
+/* Sends "CALL:CELL:MCCODE:SELECTED <mcc>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_MCC(ViSession vi, ViInt32 mcc);
+/* "CALL:CELL:MCCODE:SELECTED?". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_MCC(ViSession vi, ViInt32 *mcc);
+/* Sends "CALL:CELL:LACODE <lac>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_LAC(ViSession vi, ViInt32 lac);
+/* "CALL:CELL:LACODE?". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_LAC(ViSession vi, ViInt32 *lac);
+/* Sends "CALL:CELL:MNCODE:SELECTED <mnc>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_MNC(ViSession vi, ViInt32 mnc);
+/* "CALL:CELL:MNCODE:SELECTED?". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_MNC(ViSession vi, ViInt32 *mnc);
+/* Sends "CALL:CELL:NCCODE:SELECTED <ncc>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_NCC(ViSession vi, ViInt32 ncc);
+/* "CALL:CELL:NCCODE:SELECTED?". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_NCC(ViSession vi, ViInt32 *ncc);
+/* Sends "CALL:CELL:BCCode <bcc>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_BCC(ViSession vi, ViInt32 bcc);
+/* "CALL:CELL:BCCode?". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Net_BCC(ViSession vi, ViInt32 *bcc);
+/* Sends "CALL:CELL:MCC m;LAC l;MNC n;NCC c;BCC b;" with only the codes within
+ * their ranges (none: "CALL:CELL:"); never refuses a value. Null refused. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Net_Parameter(ViSession vi, const CellIdentity *identity);
 
 /* ==== Call control =========================================================== */
