@@ -238,6 +238,13 @@ IoResult recv_some(socket_t s, std::uint8_t *buffer, std::size_t capacity, const
                    std::size_t &received) noexcept {
     received = 0;
     for (;;) {
+        // Wait first: a reply is rarely there the moment its query has gone
+        // out, and trying first would cost a failed recv on every exchange.
+        short revents = 0;
+        const IoResult w = wait_for(s, POLLIN, deadline, revents);
+        if (w != IoResult::ok) {
+            return w;
+        }
         const auto n = ::recv(s, reinterpret_cast<char *>(buffer),
                               static_cast<io_len_t>(std::min<std::size_t>(capacity, INT_MAX)), 0);
         if (n > 0) {
@@ -250,11 +257,6 @@ IoResult recv_some(socket_t s, std::uint8_t *buffer, std::size_t capacity, const
         const int e = last_error();
         if (!would_block(e) && !interrupted(e)) {
             return peer_gone(e) ? IoResult::closed : IoResult::error;
-        }
-        short revents = 0;
-        const IoResult w = wait_for(s, POLLIN, deadline, revents);
-        if (w != IoResult::ok) {
-            return w;
         }
     }
 }
