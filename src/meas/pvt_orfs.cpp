@@ -40,7 +40,8 @@ ViStatus send_offset_line(ViSession vi, const OffsetLine &line) noexcept {
 }
 
 constexpr ListQuery<256, 30> kPvtAll{"FETC:PVT:ALL?\n"};
-constexpr ListQuery<256, 40> kOrfsAll{"FETC:ORFS:ALL?\n"};
+// 33 values are returned: in full notation they need about 770 characters.
+constexpr ListQuery<1024, 40> kOrfsAll{"FETC:ORFS:ALL?\n"};
 constexpr ListQuery<256, 4> kOrfsLimit{"FETC:ORFS:LIM?\n"};
 
 } // namespace

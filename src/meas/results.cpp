@@ -4,7 +4,9 @@ namespace gsmbench::meas {
 namespace {
 
 constexpr ListQuery<256, 4> kTxpAll{"FETC:TXP:ALL?\n"};
-constexpr ListQuery<64, 4> kPferAll{"FETC:PFER:ALL?\n"};
+// Four values in full notation take up to about 90 characters: more than a
+// 64-byte buffer holds, which would cut the frequency error.
+constexpr ListQuery<256, 4> kPferAll{"FETC:PFER:ALL?\n"};
 // Indexed by PferAverage.
 constexpr ListQuery<64, 1> kPferAverages[] = {
     {"FETC:PFER:FERR:AVER?\n"},
@@ -13,6 +15,20 @@ constexpr ListQuery<64, 1> kPferAverages[] = {
 };
 
 } // namespace
+
+std::size_t uncut_length(const char *reply, std::size_t size) noexcept {
+    std::size_t length = 0;
+    while (length < size && reply[length] != '\0') {
+        ++length;
+    }
+    if (size == 0 || length < size - 1) {
+        return length; // the reply ended before the buffer did
+    }
+    while (length > 0 && kListDelimiters.find(reply[length - 1]) == std::string_view::npos) {
+        --length;
+    }
+    return length;
+}
 
 ViStatus fetch_txp_power(ViSession vi, float &power) noexcept {
     // A single value, read whole: its leading number, the line end ignored.

@@ -16,10 +16,18 @@
 namespace gsmbench::meas {
 
 // One list fetch: the query line, the reply buffer size and the number of
-// values decoded. The reply buffer is read with a width of ReplySize - 1, so
-// an over-long reply is cut there (VISA discards the rest of it) and only the
-// values that fit are decoded; values the reply does not hold read as 0.0.
+// values decoded. Buffers are sized so that the values a fetch returns fit
+// even in the instrument's longest number notation (about 23 characters with
+// the separator). The reply is read with a width of ReplySize - 1, so a longer
+// reply is cut there (VISA discards the rest of it). Values the reply does not
+// hold read as 0.0.
 template <std::size_t ReplySize, std::size_t Capacity> struct ListQuery { const char *line; };
+
+// The length of the reply's text that holds whole values. A reply that filled
+// the buffer may have been cut inside its last value ("-1.2345" of
+// "-1.2345678E+001"): that value is left out, so it reads as missing (0.0)
+// rather than as a different number.
+std::size_t uncut_length(const char *reply, std::size_t size) noexcept;
 
 template <std::size_t Capacity> struct ValueList {
     float value[Capacity] = {};
@@ -42,7 +50,8 @@ ViStatus fetch_list(ViSession vi, const ListQuery<ReplySize, Capacity> &query,
     if (link::failed(status)) {
         return status;
     }
-    parse_float_list(reply, values.value, static_cast<std::int32_t>(Capacity));
+    parse_float_list(reply, values.value, static_cast<std::int32_t>(Capacity),
+                     uncut_length(reply, ReplySize));
     return VI_SUCCESS;
 }
 

@@ -264,6 +264,24 @@ TEST_F(PvtOrfs, OrfsResultTakesTheFirst33Values) {
     EXPECT_EQ(r.value[31], 0.0f);
 }
 
+// The instrument's full notation needs about 770 characters for the 33 values
+// returned; none of them may be lost to the reply buffer.
+TEST_F(PvtOrfs, OrfsResultInFullNotation) {
+    std::string full;
+    for (int i = 0; i < 40; ++i) {
+        full += (i ? "," : "") + std::string(i % 2 ? "-" : "+") + std::to_string(i + 10) +
+                ".12345678E+001";
+    }
+    reply(full + "\n");
+    OrfsResult r{};
+    ASSERT_EQ(BS_FETCH_ORFS_Result(vi, &r), VI_SUCCESS);
+    EXPECT_EQ(r.integrity, 101);
+    for (int i = 0; i < 32; ++i) {
+        const float magnitude = static_cast<float>((i + 11) * 10 + 1.2345678);
+        EXPECT_FLOAT_EQ(r.value[i], (i + 1) % 2 ? -magnitude : magnitude) << i;
+    }
+}
+
 TEST_F(PvtOrfs, PassFlag) {
     const struct {
         const char *reply;

@@ -45,7 +45,7 @@ std::vector<FetchCall> all_fetches() {
     return {
         fetch_call("TXP power", "FETC:TXP:POW?\n", "%63t", BS_FETCH_TXP_Power),
         fetch_call("TXP all", "FETC:TXP:ALL?\n", "%255s", BS_FETCH_TXP_Result),
-        fetch_call("PFER all", "FETC:PFER:ALL?\n", "%63s", BS_FETCH_PFER_Result),
+        fetch_call("PFER all", "FETC:PFER:ALL?\n", "%255s", BS_FETCH_PFER_Result),
         fetch_call("PFER FERR", "FETC:PFER:FERR:AVER?\n", "%63s",
                    BS_FETCH_PFER_Average_FERR_Result),
         fetch_call("PFER PEAK", "FETC:PFER:PEAK:AVER?\n", "%63s",
@@ -58,7 +58,7 @@ std::vector<FetchCall> all_fetches() {
         fetch_call("RXL new", "CALL:MS:REP:RXL:NEW?;NEW?;NEW?\n", "%255s",
                    BS_FETCH_RX_Level_New_Result),
         fetch_call("PVT all", "FETC:PVT:ALL?\n", "%255s", BS_FETCH_PVT_Result),
-        fetch_call("ORFS all", "FETC:ORFS:ALL?\n", "%255s", BS_FETCH_ORFS_Result),
+        fetch_call("ORFS all", "FETC:ORFS:ALL?\n", "%1023s", BS_FETCH_ORFS_Result),
         fetch_call("ORFS pass", "FETC:ORFS:LIM?\n", "%255s", BS_FETCH_ORFS_Result_Pass),
         fetch_call("BER all", "FETC:BERR:ALL?\n", "%255s", BS_FETCH_BER_Result),
         fetch_call("FBER all", "FETC:FBER:ALL?\n", "%255s", BS_FETCH_FBER_Result),
@@ -202,20 +202,40 @@ TEST_F(ResultFetch, SingleValueFetches) {
     }
 }
 
-TEST_F(ResultFetch, OverLongReplyIsCutAtTheBufferAndStillDecoded) {
-    std::string longest = "1.5,2.5";
-    longest += std::string(600, ',');
-    longest += "9\n";
-    reply(longest);
-    TxpResult out{};
-    ASSERT_EQ(BS_FETCH_TXP_Result(vi, &out), VI_SUCCESS);
-    EXPECT_EQ(out.integrity, 1);
-    EXPECT_EQ(out.power, 2.5f);
+TEST_F(ResultFetch, PferInFullNotationFits) {
+    reply("+0.00000000E+000,+1.23456789E+000,+2.34567890E+000,-1.23456789E+001\n");
+    PferResult out{};
+    ASSERT_EQ(BS_FETCH_PFER_Result(vi, &out), VI_SUCCESS);
+    EXPECT_EQ(out.integrity, 0);
+    EXPECT_EQ(out.rmsPhaseError, 1.23456789f);
+    EXPECT_EQ(out.peakPhaseError, 2.3456789f);
+    EXPECT_EQ(out.frequencyError, -12.3456789f);
+}
 
-    reply(std::string(300, '7') + "\n"); // one number far longer than 64 bytes
-    PferResult pfer{};
-    ASSERT_EQ(BS_FETCH_PFER_Result(vi, &pfer), VI_SUCCESS);
-    EXPECT_EQ(pfer.integrity, INT32_MAX);
+// A reply longer than the buffer is cut by the read; a value the cut may have
+// shortened is left out (reads 0.0) instead of decoding as another number.
+TEST_F(ResultFetch, OverLongReplyDecodesOnlyWholeValues) {
+    const struct {
+        const char *name;
+        std::string reply;
+        PferResult expected;
+    } cases[] = {
+        {"cut inside the third value", std::string(250, ',') + "0,1,2345678\n", {0, 1, 0, 0}},
+        {"cut on a separator", "1.5,2.5" + std::string(600, ',') + "9\n", {1, 2.5f, 0, 0}},
+        {"one value longer than the buffer", std::string(300, '7') + "\n", {0, 0, 0, 0}},
+        {"exactly fits with its terminator", std::string(251, ',') + "1,2\n", {1, 2, 0, 0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        reply(c.reply);
+        PferResult out{-7, -7, -7, -7};
+        ASSERT_EQ(BS_FETCH_PFER_Result(vi, &out), VI_SUCCESS);
+        EXPECT_EQ(out.integrity, c.expected.integrity);
+        EXPECT_EQ(out.rmsPhaseError, c.expected.rmsPhaseError);
+        EXPECT_EQ(out.peakPhaseError, c.expected.peakPhaseError);
+        EXPECT_EQ(out.frequencyError, c.expected.frequencyError);
+    }
 }
 
 TEST_F(ResultFetch, RxReports) {
