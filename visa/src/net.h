@@ -50,8 +50,8 @@ bool net_init() noexcept;
 
 enum class ConnectResult { ok, not_found };
 // Resolves host (a name, an IPv4 or a bare IPv6 literal) and connects to the
-// first address that answers before the deadline. The socket comes back
-// non-blocking with TCP_NODELAY set.
+// first address that answers before the deadline. The socket comes back with
+// TCP_NODELAY set; every send and receive bounds its own wait.
 ConnectResult connect_tcp(const std::string &host, std::uint16_t port, const Deadline &deadline,
                           socket_t &out) noexcept;
 
@@ -59,9 +59,14 @@ ConnectResult connect_tcp(const std::string &host, std::uint16_t port, const Dea
 // went out when the result is not ok.
 IoResult send_all(socket_t s, const std::uint8_t *data, std::size_t size, const Deadline &deadline,
                   std::size_t &written) noexcept;
+// The receive time-out last set on a socket, so that it is set again only
+// when it changes (the common reply needs one recv call and nothing else).
+struct RecvTimeoutCache {
+    int ms = -1;
+};
 // Waits for and receives at least one byte (at most capacity).
 IoResult recv_some(socket_t s, std::uint8_t *buffer, std::size_t capacity, const Deadline &deadline,
-                   std::size_t &received) noexcept;
+                   std::size_t &received, RecvTimeoutCache &cache) noexcept;
 // Receives whatever is already queued without waiting; false when the peer
 // closed or failed.
 bool drain_pending(socket_t s) noexcept;

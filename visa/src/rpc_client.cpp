@@ -42,7 +42,7 @@ ViStatus RpcClient::receive_record(const Deadline &deadline) noexcept {
             in_head_ = in_tail_ = 0;
             std::size_t got = 0;
             const IoResult r =
-                recv_some(socket_, in_buffer_.data(), in_buffer_.size(), deadline, got);
+                recv_some(socket_, in_buffer_.data(), in_buffer_.size(), deadline, got, recv_timeout_);
             if (r == IoResult::timeout) {
                 return VI_ERROR_TMO;
             }

@@ -41,6 +41,7 @@ class RpcClient {
     ViStatus receive_record(const Deadline &deadline) noexcept;
 
     socket_t socket_;
+    RecvTimeoutCache recv_timeout_;
     std::vector<std::uint8_t> call_buffer_;
     std::vector<std::uint8_t> in_buffer_;
     std::size_t in_head_ = 0;

@@ -34,7 +34,7 @@ class SocketTransport final : public Transport {
     ViStatus read(std::uint8_t *buffer, std::size_t capacity, const ReadOptions &,
                   const Deadline &deadline, std::size_t &received, bool &end) noexcept override {
         end = false; // a byte stream has no END: messages end at the termination character
-        return to_status(recv_some(socket_, buffer, capacity, deadline, received));
+        return to_status(recv_some(socket_, buffer, capacity, deadline, received, recv_timeout_));
     }
 
     ViStatus clear(const Deadline &) noexcept override {
@@ -55,6 +55,7 @@ class SocketTransport final : public Transport {
 
   private:
     socket_t socket_;
+    RecvTimeoutCache recv_timeout_;
 };
 
 } // namespace
