@@ -52,7 +52,7 @@ constexpr SettingRow setting_rows[] = {
      },
      [](Response& r, const MeasSettings& s) { r.boolean(s.count_state); }},
     // TIM 500 MS, TIM:TIME 10 S, TIM:TIM 10 MS (TIM is also TIME's short form).
-    {"TIMeout[:TIME]",
+    {"TIMeout[:TIMe]",
      [](Request& req, MeasSettings& s) {
          if (const auto t = req.number(0, timeout_spec)) s.timeout_s = *t;
      },
