@@ -15,6 +15,12 @@ namespace {
 std::atomic<long> g_allocations{0};
 }
 
+// GCC pairs the replaced operator new with the free() below as if they were
+// unrelated allocators; they are the same malloc heap.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 void *operator new(std::size_t size) {
     ++g_allocations;
     if (void *p = std::malloc(size ? size : 1)) {

@@ -51,11 +51,17 @@ typedef ViObject ViSession;
 typedef ViSession *ViPSession;
 #endif
 
+/* Spelled exactly as the standard headers spell them, so that including a
+ * vendor's visa.h after this header redefines them identically, without a
+ * warning. */
+#ifndef _VI_ERROR
+#define _VI_ERROR (-2147483647L-1)
+#endif
 #ifndef VI_SUCCESS
 #define VI_SUCCESS (0L)
 #endif
 #ifndef VI_ERROR_SYSTEM_ERROR
-#define VI_ERROR_SYSTEM_ERROR ((-2147483647L - 1) + 0x3FFF0000L)
+#define VI_ERROR_SYSTEM_ERROR (_VI_ERROR+0x3FFF0000L)
 #endif
 
 /* GSMBENCH_API marks the exported functions; GSMBENCH_CALL is their calling
@@ -622,64 +628,188 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_CONF_STAT(ViSession vi, const Measure
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Burst_Sync(ViSession vi, const MeasurementSetting *setting);
 
 /* ==== Result lists, TX power and PFER ======================================== */
-/* Splits reply on ';', ' ' and ',' (runs collapse) and stores up to capacity
- * numbers; always returns 1. */
+/* Result fetches (this section and the PVT, ORFS, BER and RX report ones) read
+ * the results of a measurement already run to completion; they neither start
+ * nor wait for one. Each writes one query, reads the reply's first word into a
+ * zero-filled buffer of the size given below, and decodes it with
+ * ParseFloatList. Shared rules:
+ * - Buffers are read with a width, so VISA never stores past them; a longer
+ *   reply is cut there. A buffer that the reply filled may end inside a value:
+ *   that last value is left out (reads 0.0) rather than decoded as another
+ *   number. Buffers are sized for the values returned in the test set's full
+ *   notation (+1.23456789E+001).
+ * - Values missing from the reply, and tokens that are not numbers, read 0.0.
+ * - Integer slots take the value truncated toward zero (-1.9 gives -1); a value
+ *   beyond the 32-bit range saturates at INT32_MAX / INT32_MIN, so the test
+ *   set's "no result" 9.91E+37 gives INT32_MAX.
+ * - A null output pointer is refused with VI_ERROR_SYSTEM_ERROR before anything
+ *   is sent; a failed write or read (warnings included) returns its status with
+ *   the output untouched. Otherwise VI_SUCCESS. */
+
+/* Splits reply into tokens separated by ';', ',' or ' ' (runs of separators,
+ * leading and trailing ones included, never make an empty token) and stores
+ * the leading decimal number of token i in values[i], rounded to float, for at
+ * most capacity tokens. Numbers: optional white space, sign, digits with an
+ * optional '.', optional exponent (E or e, sign, digits), whatever the locale.
+ * No hexadecimal and no "inf"/"nan" words: such a token, like any token without
+ * a leading number, stores 0.0 ("0x1F" stores the 0 before the x). Magnitudes
+ * beyond the float range store +/-infinity. Elements past the last token keep
+ * their contents. The reply is read in place, up to its NUL and only as far as
+ * capacity tokens need, so its length is not limited; it is never modified or
+ * copied, nothing is allocated and no state is shared (any thread may call it).
+ * A null reply or values, or a capacity of 0 or less, stores nothing.
+ * Always returns 1. */
 GSMBENCH_API ViInt32 GSMBENCH_CALL ParseFloatList(const ViChar *reply, ViReal32 *values,
                                                   ViInt32 capacity);
+/* "FETC:TXP:POW?": the whole reply (64 bytes) decoded as one number. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_TXP_Power(ViSession vi, ViReal32 *power);
+/* "FETC:TXP:ALL?" (256 bytes, 4 values): integrity = value 1, power = value 2. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_TXP_Result(ViSession vi, TxpResult *result);
+/* "FETC:PFER:ALL?" (256 bytes, 4 values): integrity, RMS and peak phase error,
+ * frequency error = values 1 to 4. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Result(ViSession vi, PferResult *result);
+/* "FETC:PFER:FERR:AVER?", "FETC:PFER:PEAK:AVER?", "FETC:PFER:RMS:AVER?"
+ * (64 bytes): the first value. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_FERR_Result(ViSession vi, ViReal32 *value);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_PEAK_Result(ViSession vi, ViReal32 *value);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PFER_Average_RMS_Result(ViSession vi, ViReal32 *value);
 
 /* ==== PVT and ORFS =========================================================== */
+/* The general setup of the record's measurement (lines named by its mnemonic,
+ * so any code 0..14 works): "SET:<m>:COUNt:STAT <countState>", then
+ * "SET:<m>:COUNt:NUMB <count>" only when countState is 1, "SET:<m>:TIM:STAT",
+ * "SET:<m>:TIM:TIME <t> MS" (timeoutUnit 1) or "... S" only when timeoutState
+ * is 1, "SET:<m>:CONT ON" (armState 1) or OFF, "SET:<m>:TRIG:SOUR" AUTO, PROT,
+ * RISE or IMM (any other code AUTO), "SET:<m>:TRIG:DEL <d> S|MS|US|NS" (any
+ * other unit S). triggerQualifier is not sent. Stops at the first failing line
+ * and returns its status; lines already sent stay applied. A measurement code
+ * outside 0..14 (negative included) or a null record is refused before anything
+ * is sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetPVTMeasParam(ViSession vi, const MeasurementSetup *setup);
+/* As BS_SetPVTMeasParam without the COUNt:NUMB line (count is not read), then,
+ * when every general line succeeded, the two lines of BS_Set_ORFS_Frequency. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetORFSMeasParam(ViSession vi, const MeasurementSetup *setup,
                                                         const OrfsFrequencies *offsets);
+/* "SET:ORFS:SWIT:FREQ <o1>,<o2>,..." with the first switchingCount switching
+ * offsets, then "SET:ORFS:MOD:FREQ ..." with the first modulationCount
+ * modulation offsets; stops at the first failing line. Offsets are sent
+ * verbatim (no unit added, a '%' stays a '%'), each read only within its
+ * 16-byte slot: a slot filled without a NUL gives its 16 characters. A count of
+ * 0 or below sends the bare prefix, still ended by a line feed (without it the
+ * next command would run into this line). A count above its slots (8 / 22) is
+ * refused with VI_ERROR_SYSTEM_ERROR when its line is due: a switching count
+ * above 8 sends nothing, a modulation count above 22 is found after the
+ * switching line went out (nothing sent is undone). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_ORFS_Frequency(ViSession vi, const OrfsFrequencies *offsets);
+/* "FETC:PVT:ALL?" (256 bytes, 30 values): integrity = value 1, value[0..3] =
+ * values 2 to 5. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_PVT_Result(ViSession vi, PvtResult *result);
+/* "FETC:ORFS:ALL?" (1024 bytes, 40 values): integrity = value 1, value[0..31] =
+ * values 2 to 33. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_ORFS_Result(ViSession vi, OrfsResult *result);
+/* "FETC:ORFS:LIM?" (256 bytes): *pass = 1 when the first value is 0 (+0 or -0,
+ * any notation), else 0. A reply with no token, or whose first token is not a
+ * number, also gives 1; BS_FETCH_ORFS_Result's integrity tells a real result. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_ORFS_Result_Pass(ViSession vi, ViInt32 *pass);
 
 /* ==== BER and FBER =========================================================== */
+/* The general lines of the record's measurement (code 0..14): "SET:<m>:COUN
+ * <count>", "SET:<m>:TIM:STAT <timeoutState>", "SET:<m>:TIM:TIME <t> MS"
+ * (timeoutUnit 1) or "... S" only when timeoutState is 1, "SET:<m>:CONT ON"
+ * (armState 1) or OFF; then "SETUP:BERROR:CLSDELAY:STIME <t> MS" (clsDelayUnit
+ * 1) or "... S", "SETUP:BERROR:SLCONTROL ON" (slControl 1) or OFF,
+ * "SET:BERR:TYPE <TYPEIA..RESTYPEIB>", and "SETUP:BERROR:LDCONTROL:AUTO ON"
+ * when manualDelay is 0, else "SETUP:BERROR:LDCONTROL:AUTO OFF" followed by
+ * "SETUP:BERROR:MANUAL:DELAY <manualDelay>" (negative values included).
+ * countState and the trigger fields are not read. Stops at the first failing
+ * line and returns its status. A measurement code outside 0..14 or a berType
+ * outside 0..5 (negative included), or a null pointer, is refused before
+ * anything is sent. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_SetBERMeasParam(ViSession vi, const MeasurementSetup *setup,
                                                        const BerSetup *ber);
+/* As BS_SetBERMeasParam with FBERROR in the SETUP lines and no type line;
+ * berType is neither read nor checked. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_FBER_MeasParam(ViSession vi, const MeasurementSetup *setup,
                                                           const BerSetup *ber);
+/* "FETC:BERR:ALL?" / "FETC:FBER:ALL?" (256 bytes, 5 values): integrity and
+ * bitsTested = values 1 and 2 truncated, ratio and errorCount = values 3 and 4;
+ * value 5 is decoded and dropped. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_BER_Result(ViSession vi, BerResult *result);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_FBER_Result(ViSession vi, BerResult *result);
 
 /* ==== Mobile-reported RX level and quality =================================== */
+/* Result-fetch rules as above; every reply buffer is 256 bytes.
+ * "CALL:MS:REP:RXQ?" / "CALL:MS:REP:RXL?": the first value, truncated.
+ * "CALL:MS:REP:RXQ:NEW?;NEW?;NEW?" / "CALL:MS:REP:RXL:NEW?;NEW?;NEW?" ask three
+ * times in one line; the answers come back separated by ';' and the third is
+ * used: as a float for quality, truncated for level. A reply with fewer than
+ * three answers gives 0. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Quality_Result(ViSession vi, ViInt32 *quality);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Quality_New_Result(ViSession vi, ViReal32 *quality);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Level_Result(ViSession vi, ViInt32 *level);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_FETCH_RX_Level_New_Result(ViSession vi, ViInt32 *level);
 
 /* ==== Test mode: channels and RF generator =================================== */
+/* Every call of the two test-mode sections refuses a null pointer with
+ * VI_ERROR_SYSTEM_ERROR before sending; replies are read into 256 bytes unless
+ * said otherwise, and integer replies decode as atol does (0 without digits).
+ * The channel calls take setting->band from the band table except TGSM810
+ * (9), which has no test-mode channel setting: 9, negative codes and codes
+ * above 10 are refused before sending. */
+/* "CALL:BCH:<band> <value>" / "CALL:TCH:<band> <value>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Call_BCH_Mode(ViSession vi, const BandValue *setting);
+/* "CALL:BCH:<band>?" / "CALL:TCH:<band>?": the reply's integer into value. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_Call_BCH_Mode(ViSession vi, BandValue *setting);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Call_TCH_Channel(ViSession vi, const BandValue *setting);
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_Call_TCH_Channel(ViSession vi, BandValue *setting);
+/* "CALL:RFG:FREQ:GSM <f><unit>" for target 1, "CALL:RFG:FREQ:SEL <f><unit>"
+ * for any other target: six decimals and the unit right after the number
+ * (935.2 MHz: "935.200012MHZ"). A unit outside 0..3 (GSMB_FREQ_*, negative
+ * included) is refused before sending. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RF_Generator_Frequency(ViSession vi,
                                                                      const RfGeneratorFrequency *setting);
+/* "CALL:RFG:FRE:GSM?" for target 1, else "CALL:RFG:FRE:SEL?": the reply's
+ * number into frequency, in the unit the instrument reports; unit untouched. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_RF_Generator_Frequency(ViSession vi,
                                                                      RfGeneratorFrequency *setting);
+/* "RFAN:CONT:AUTO OFF" for 0, "RFAN:CONT:AUTO ON" for any other value. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RF_Receiver_Control_Method(ViSession vi, ViInt32 method);
+/* "RFAN:CONT:MEAS:BURS:AUTO?": the reply's integer into *method. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_RF_Receiver_Control_Method(ViSession vi, ViInt32 *method);
 
 /* ==== Test mode: burst type, dynamic power and CW ============================ */
+/* "CALL:BURSt:TYPE RACH" for 0, "CALL:BURSt:TYPE TSC<n>" for code n + 1
+ * (1..8); any other code is refused before sending. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_CALL_Burst_Type(ViSession vi, ViInt32 type);
+/* "CALL:BURSt:TYPE?" (32 bytes): RACH 0, TSC0..TSC7 1..8; any other reply
+ * stores GSMB_BURST_UNRECOGNISED and returns VI_ERROR_SYSTEM_ERROR. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_CALL_Burst_Type(ViSession vi, ViInt32 *type);
+/* "SET:DPOW:COUN:NUMB:GSM <count>" for target 1, else "...:SEL <count>". */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_DPower_Count(ViSession vi, const TargetCount *setting);
+/* "SET:DPOW:COUN:NUMB:GSM?" for target 1, else "...:SEL?": into count. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Get_DPower_Count(ViSession vi, TargetCount *setting);
+/* "FETC:DPOW?", then reads the reply's first word (64 bytes) off the bus so it
+ * cannot answer a later query. The values are not decoded: only whether the
+ * fetch and the read succeeded is returned. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_FETCH_DPOWER(ViSession vi);
+/* "CALL:CELL:POW:SAMPlitude:CW <dbm>dBm" (-60 gives "-60dBm"). */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_RFGen_Power(ViSession vi, ViInt32 dbm);
+/* "CALL:CELL:POWer:STATe:CW <state>", the value sent as given. */
 GSMBENCH_API ViStatus GSMBENCH_CALL BS_TM_Set_Power_CW_State(ViSession vi, ViInt32 state);
 
 /* ==== DC supply ============================================================== */
+/* These take the supply's session. Voltages are printed with six decimals
+ * ("VOLT 3.800000") and not range-checked: the supply judges them. */
+/* "VOLT <volts>", then "OUTP ON" (output != 0) or "OUTP OFF"; returns the
+ * output line's status. When the voltage line fails (a warning included) the
+ * output is never switched on, since the phone would run at the supply's
+ * previous voltage: nothing more is sent for output != 0, while "OUTP OFF" is
+ * still sent for output 0 (safe at any voltage). Either way the voltage line's
+ * status is returned, so success is never reported after a failed voltage. */
 GSMBENCH_API ViStatus GSMBENCH_CALL Power_Set_Voltage(ViSession vi, ViReal32 volts, ViInt32 output);
+/* "VOLT <volts>" only. */
 GSMBENCH_API ViStatus GSMBENCH_CALL Power_SetVoltage(ViSession vi, ViReal32 volts);
+/* "OUTP ON" / "OUTP OFF". */
 GSMBENCH_API ViStatus GSMBENCH_CALL Power_Turn_On(ViSession vi);
 GSMBENCH_API ViStatus GSMBENCH_CALL Power_Turn_Off(ViSession vi);
 

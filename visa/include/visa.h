@@ -154,7 +154,7 @@ GSMBENCH_VISA_API ViStatus _VI_FUNC viVScanf(ViSession vi, ViConstString readFmt
 #define VI_WARN_UNKNOWN_STATUS (0x3FFF0085L)
 
 /* Error codes ---------------------------------------------------------------- */
-#define VI_ERROR_SYSTEM_ERROR (_VI_ERROR + 0x3FFF0000L)
+#define VI_ERROR_SYSTEM_ERROR (_VI_ERROR+0x3FFF0000L)
 #define VI_ERROR_INV_OBJECT (_VI_ERROR + 0x3FFF000EL)
 #define VI_ERROR_INV_SESSION (_VI_ERROR + 0x3FFF000EL)
 #define VI_ERROR_RSRC_LOCKED (_VI_ERROR + 0x3FFF000FL)

@@ -23,7 +23,7 @@
 #define _VI_SIGNED signed
 #endif
 
-#define _VI_ERROR (-2147483647L - 1)
+#define _VI_ERROR (-2147483647L-1)
 #define _VI_PTR *
 
 /* 32-bit integers: `long` where it is 32 bits wide (Windows, 32-bit Unix),
