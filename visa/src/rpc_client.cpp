@@ -36,7 +36,12 @@ rpc::XdrWriter RpcClient::begin_call() noexcept {
 }
 
 ViStatus RpcClient::receive_record(const Deadline &deadline) noexcept {
-    record_.reset();
+    // A record cut short by a time-out stays half-assembled: its remaining
+    // bytes come first on the stream, and starting afresh would read them as
+    // a record header.
+    if (record_.state() == rpc::RecordAssembler::State::complete) {
+        record_.reset();
+    }
     while (record_.state() == rpc::RecordAssembler::State::need_more) {
         if (in_head_ == in_tail_) {
             in_head_ = in_tail_ = 0;
