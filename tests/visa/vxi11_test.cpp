@@ -28,6 +28,11 @@ class Vxi11Session : public testing::Test {
     ViSession vi = VI_NULL;
 };
 
+class Vxi11CutReply : public Vxi11Session {
+  protected:
+    Vxi11CutReply() : Vxi11Session({1024, 0, 0, true}) {}
+};
+
 class Vxi11SmallChunks : public Vxi11Session {
   protected:
     // Replies come 7 bytes per device_read, in 5-byte record fragments.
@@ -117,6 +122,20 @@ TEST_F(Vxi11Session, TimeOutThenClearRecoversTheSession) {
     std::string reply;
     ASSERT_EQ(query(vi, "ECHO? recovered\n", reply), VI_SUCCESS);
     EXPECT_EQ(reply, "recovered\n");
+}
+
+TEST_F(Vxi11CutReply, AReplyCutByTheTimeOutIsSkippedWhenItsRestArrives) {
+    ASSERT_EQ(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 100), VI_SUCCESS);
+    char buf[32] = {};
+    ASSERT_EQ(viPrintf(vi, "HOLD?\n"), VI_SUCCESS);
+    // Part of the device_read reply record is in; the rest is held back.
+    EXPECT_EQ(viScanf(vi, "%31t", buf), VI_ERROR_TMO);
+    server.instrument().release_hold();
+    ASSERT_EQ(viSetAttribute(vi, VI_ATTR_TMO_VALUE, 5000), VI_SUCCESS);
+    ASSERT_EQ(viClear(vi), VI_SUCCESS);
+    std::string reply;
+    ASSERT_EQ(query(vi, "ECHO? in step\n", reply), VI_SUCCESS);
+    EXPECT_EQ(reply, "in step\n");
 }
 
 TEST_F(Vxi11Session, DroppedConnectionIsReportedAsConnectionLost) {

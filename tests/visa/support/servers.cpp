@@ -328,6 +328,21 @@ void Vxi11Server::serve_core(int fd) {
                 break;
             }
             vx::DeviceReadResp resp;
+            if (output.empty() && !held.empty() && options_.split_held_reply) {
+                resp.reason = vx::kReasonEnd;
+                resp.data = {reinterpret_cast<const std::uint8_t *>(held.data()), held.size()};
+                vx::encode_device_read_reply(w, call.xid, resp);
+                std::uint8_t mark[rpc::kRecordMarkSize];
+                rpc::put_record_mark(mark, static_cast<std::uint32_t>(w.size()), true);
+                constexpr std::size_t kFirstPart = 10;
+                if (!send_all(fd, mark, sizeof mark) || !send_all(fd, out.data(), kFirstPart) ||
+                    !instrument_.wait_hold() ||
+                    !send_all(fd, out.data() + kFirstPart, w.size() - kFirstPart)) {
+                    break;
+                }
+                held.clear();
+                continue;
+            }
             if (output.empty() && !held.empty()) {
                 if (instrument_.wait_hold_for(std::min<std::uint32_t>(args.io_timeout, 10000))) {
                     output.push_back(held);
