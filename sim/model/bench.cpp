@@ -106,7 +106,6 @@ bool Bench::wait_until(std::unique_lock<std::mutex>& lock, Pred done, TimePoint 
         // Events are evaluated lazily, so poll at a short interval as well as
         // waking on every command another client sends.
         const TimePoint wake = std::min(deadline, now + std::chrono::milliseconds(5));
-        cv_.notify_all();
         if (!clock_->sleep_until(cv_, lock, wake)) {
             advance();
             return done();

@@ -402,9 +402,7 @@ void Engine::run_unit(std::string_view unit, char *writable, int &base, CaptureS
 
     const Command *row = nullptr;
     if (common) {
-        row = tree_.common(tokens[0]);
-        if (row && !(query ? bool(row->query) : bool(row->set)))
-            row = nullptr;
+        row = tree_.common(tokens[0], query);
         if (!row) {
             push_error(err::undefined_header, header);
             return;

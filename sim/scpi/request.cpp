@@ -152,6 +152,10 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
         break;
     }
     if (!suffix.empty()) {
+        if (!is_alpha(suffix[0])) {
+            error(err::invalid_character_in_number, p);
+            return std::nullopt;
+        }
         for (char c : suffix)
             if (!is_alpha(c)) {
                 error(err::invalid_suffix, suffix);

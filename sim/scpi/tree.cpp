@@ -70,8 +70,12 @@ void CommandTree::add(std::vector<Command> rows) {
             std::string name = upper(std::string_view(pattern).substr(1));
             if (!is_mnemonic(name))
                 bad_pattern(pattern, "bad common command");
-            // A model's common command replaces the engine's (rows come later).
-            common_[name] = index;
+            // A model's common command replaces the engine's form (its rows come later).
+            auto &forms = common_.try_emplace(name, -1, -1).first->second;
+            if (rows_[index].set)
+                forms.first = index;
+            if (rows_[index].query)
+                forms.second = index;
             continue;
         }
         auto nodes = parse_pattern(pattern);
@@ -188,9 +192,12 @@ bool CommandTree::resolve(int start, const std::string_view *tokens, std::size_t
     return false;
 }
 
-const Command *CommandTree::common(std::string_view name) const {
+const Command *CommandTree::common(std::string_view name, bool query) const {
     auto it = common_.find(name);
-    return it == common_.end() ? nullptr : &rows_[it->second];
+    if (it == common_.end())
+        return nullptr;
+    int row = query ? it->second.second : it->second.first;
+    return row < 0 ? nullptr : &rows_[row];
 }
 
 } // namespace gsmbench::sim::detail

@@ -47,8 +47,9 @@ class CommandTree {
     const Command &set_row(int node) const { return rows_[nodes_[node].set_row]; }
     const Command &query_row(int node) const { return rows_[nodes_[node].query_row]; }
 
-    // A common command by its upper-case name without '*' ("IDN"); null when there is none.
-    const Command *common(std::string_view name) const;
+    // The row of a common command's set or query form, by its upper-case name without '*'
+    // ("IDN"); null when there is none.
+    const Command *common(std::string_view name, bool query) const;
 
     std::size_t node_count() const noexcept { return nodes_.size(); }
 
@@ -79,7 +80,7 @@ class CommandTree {
 
     std::vector<Node> nodes_;
     std::vector<Command> rows_;
-    Map common_;
+    std::unordered_map<std::string, std::pair<int, int>, Hash, std::equal_to<>> common_;
 };
 
 } // namespace gsmbench::sim::detail

@@ -374,6 +374,8 @@ class Instrument {
 //   SIMulation:STATe?             {"name","identity","engine":{...},"model":Instrument::state()}
 // Pending reply faults belong to the instrument, not to a connection: they hit the next reply
 // the instrument sends on any connection, so a test can arm them on a control connection and
-// have the library's own session meet them.
+// have the library's own session meet them. A fault takes effect from the message after the
+// one that armed it, so "SIMulation:SILent;*OPC?" arms it and, with its "+1", tells the control
+// connection that it is armed.
 
 } // namespace gsmbench::sim
