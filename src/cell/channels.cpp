@@ -41,7 +41,7 @@ ViStatus send_band_codes(ViSession vi, const char *tmpl, std::int32_t type,
     return send_band_text(vi, tmpl, type_name, band_name);
 }
 
-ViStatus query_channel_number(ViSession vi, std::int32_t type, std::int32_t *channel) noexcept {
+ViStatus query_channel_number(ViSession vi, std::int32_t type, ViInt32 *channel) noexcept {
     const char *type_name = link::channel_type_name(type);
     if (type_name == nullptr || channel == nullptr) {
         return kLibraryError;
@@ -50,7 +50,7 @@ ViStatus query_channel_number(ViSession vi, std::int32_t type, std::int32_t *cha
                                                                       kChannelNumberQuery, type_name);
 }
 
-ViStatus query_tch_channel(ViSession vi, std::int32_t *channel) noexcept {
+ViStatus query_tch_channel(ViSession vi, ViInt32 *channel) noexcept {
     return link::query_int<kChannelReplySize>(vi, kTchChannelQuery, channel);
 }
 

@@ -47,7 +47,7 @@ ViStatus send_band_codes(ViSession vi, const char *tmpl, std::int32_t type,
 
 // The active channel number of a channel type (code); `channel` is written
 // only when the exchange succeeded.
-ViStatus query_channel_number(ViSession vi, std::int32_t type, std::int32_t *channel) noexcept;
-ViStatus query_tch_channel(ViSession vi, std::int32_t *channel) noexcept;
+ViStatus query_channel_number(ViSession vi, std::int32_t type, ViInt32 *channel) noexcept;
+ViStatus query_tch_channel(ViSession vi, ViInt32 *channel) noexcept;
 
 } // namespace gsmbench::cell

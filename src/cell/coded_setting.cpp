@@ -7,7 +7,7 @@ namespace gsmbench::cell {
 ViStatus send_line(ViSession vi, const char *line) noexcept { return link::write_line(vi, line); }
 
 ViStatus query_code(ViSession vi, const char *query, const link::KeywordTable &table,
-                    std::int32_t *out) noexcept {
+                    ViInt32 *out) noexcept {
     return link::query_keyword<kKeywordReplySize>(vi, query, table, out);
 }
 

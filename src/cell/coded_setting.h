@@ -29,10 +29,12 @@ ViStatus send_fixed_line(ViSession vi, const FixedLine (&table)[Rows], std::int3
     return line == nullptr ? static_cast<ViStatus>(VI_ERROR_SYSTEM_ERROR) : send_line(vi, line);
 }
 
+// Output slots are the caller's ViInt32 (long on Windows, int elsewhere),
+// never a std::int32_t pointer that would not convert on every platform.
 // Writes `query`, reads the reply and stores its keyword's code, or the
 // table's unrecognised code with VI_ERROR_SYSTEM_ERROR. `out` is untouched
 // when the write or the read fails.
 ViStatus query_code(ViSession vi, const char *query, const link::KeywordTable &table,
-                    std::int32_t *out) noexcept;
+                    ViInt32 *out) noexcept;
 
 } // namespace gsmbench::cell

@@ -24,18 +24,18 @@ ViStatus set_identity_code(ViSession vi, IdentityCode code, std::int32_t value) 
     return link::write_format<256>(vi, row.set_template, value);
 }
 
-ViStatus query_identity_code(ViSession vi, IdentityCode code, std::int32_t *value) noexcept {
+ViStatus query_identity_code(ViSession vi, IdentityCode code, ViInt32 *value) noexcept {
     return link::query_int<64>(vi, row_for(code).query, value);
 }
 
-ViStatus set_identity(ViSession vi, const std::int32_t (&values)[kIdentityCodeCount]) noexcept {
+ViStatus set_identity(ViSession vi, const ViInt32 (&values)[kIdentityCodeCount]) noexcept {
     // The longest line ("CALL:CELL:MCC 999;LAC 65535;MNC 99;NCC 7;BCC 7;\n")
     // has 48 characters.
     link::Line<256> line;
     line.builder().append(kIdentityPrefix);
     for (std::size_t i = 0; i < kIdentityCodeCount; ++i) {
         if (in_range(kIdentityCodes[i], values[i])) {
-            const link::FormatArg value(values[i]);
+            const link::FormatArg value(static_cast<std::int32_t>(values[i]));
             line.builder().append_format(kIdentityCodes[i].piece, &value, 1);
         }
     }

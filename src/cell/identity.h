@@ -40,9 +40,9 @@ inline constexpr char kIdentityPrefix[] = "CALL:CELL:";
 // nothing sent.
 ViStatus set_identity_code(ViSession vi, IdentityCode code, std::int32_t value) noexcept;
 // The value read back is not range-tested; `value` is written only on success.
-ViStatus query_identity_code(ViSession vi, IdentityCode code, std::int32_t *value) noexcept;
+ViStatus query_identity_code(ViSession vi, IdentityCode code, ViInt32 *value) noexcept;
 // One line with a piece for every value within its range, in the table's
 // order; values out of range are left out without report.
-ViStatus set_identity(ViSession vi, const std::int32_t (&values)[kIdentityCodeCount]) noexcept;
+ViStatus set_identity(ViSession vi, const ViInt32 (&values)[kIdentityCodeCount]) noexcept;
 
 } // namespace gsmbench::cell

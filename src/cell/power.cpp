@@ -27,7 +27,7 @@ ViStatus set_band_ms_txl(ViSession vi, std::int32_t band, std::int32_t level) no
     return link::write_format<kTxlLineSize>(vi, kBandMsTxl, name, level);
 }
 
-ViStatus query_band_ms_txl(ViSession vi, std::int32_t band, std::int32_t *level) noexcept {
+ViStatus query_band_ms_txl(ViSession vi, std::int32_t band, ViInt32 *level) noexcept {
     const char *name = link::band_name(band);
     if (name == nullptr || level == nullptr) {
         return kLibraryError;
@@ -44,7 +44,7 @@ ViStatus set_typed_ms_txl(ViSession vi, const char *tmpl, std::string_view type,
     return link::write_format<kTxlLineSize>(vi, tmpl, type, name, level);
 }
 
-ViStatus query_current_ms_txl(ViSession vi, std::int32_t *level) noexcept {
+ViStatus query_current_ms_txl(ViSession vi, ViInt32 *level) noexcept {
     return link::query_int<kTxlLineSize>(vi, kCurrentMsTxlQuery, level);
 }
 

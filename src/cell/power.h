@@ -35,10 +35,10 @@ ViStatus set_tch_ms_txl(ViSession vi, std::int32_t level) noexcept;
 // Band by code; VI_ERROR_SYSTEM_ERROR, nothing sent, for a code that names no
 // band (negative included).
 ViStatus set_band_ms_txl(ViSession vi, std::int32_t band, std::int32_t level) noexcept;
-ViStatus query_band_ms_txl(ViSession vi, std::int32_t band, std::int32_t *level) noexcept;
+ViStatus query_band_ms_txl(ViSession vi, std::int32_t band, ViInt32 *level) noexcept;
 // A channel-type text and a band code.
 ViStatus set_typed_ms_txl(ViSession vi, const char *tmpl, std::string_view type, std::int32_t band,
                           std::int32_t level) noexcept;
-ViStatus query_current_ms_txl(ViSession vi, std::int32_t *level) noexcept;
+ViStatus query_current_ms_txl(ViSession vi, ViInt32 *level) noexcept;
 
 } // namespace gsmbench::cell
