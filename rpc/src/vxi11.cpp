@@ -11,7 +11,8 @@ void put_success(XdrWriter &out, std::uint32_t xid) noexcept {
 }
 } // namespace
 
-void encode_create_link_call(XdrWriter &out, std::uint32_t xid, const CreateLinkParms &args) noexcept {
+void encode_create_link_call(XdrWriter &out, std::uint32_t xid,
+                             const CreateLinkParms &args) noexcept {
     put_call(out, xid, kCreateLink);
     out.put_i32(args.client_id);
     out.put_bool(args.lock_device);
@@ -27,7 +28,8 @@ bool decode_create_link_args(XdrReader &in, CreateLinkParms &args) noexcept {
     return in.ok();
 }
 
-void encode_create_link_reply(XdrWriter &out, std::uint32_t xid, const CreateLinkResp &result) noexcept {
+void encode_create_link_reply(XdrWriter &out, std::uint32_t xid,
+                              const CreateLinkResp &result) noexcept {
     put_success(out, xid);
     out.put_i32(result.error);
     out.put_i32(result.lid);
@@ -43,7 +45,8 @@ bool decode_create_link_result(XdrReader &in, CreateLinkResp &result) noexcept {
     return in.ok();
 }
 
-void encode_device_write_call(XdrWriter &out, std::uint32_t xid, const DeviceWriteParms &args) noexcept {
+void encode_device_write_call(XdrWriter &out, std::uint32_t xid,
+                              const DeviceWriteParms &args) noexcept {
     put_call(out, xid, kDeviceWrite);
     out.put_i32(args.lid);
     out.put_u32(args.io_timeout);
@@ -61,7 +64,8 @@ bool decode_device_write_args(XdrReader &in, DeviceWriteParms &args) noexcept {
     return in.ok();
 }
 
-void encode_device_write_reply(XdrWriter &out, std::uint32_t xid, const DeviceWriteResp &result) noexcept {
+void encode_device_write_reply(XdrWriter &out, std::uint32_t xid,
+                               const DeviceWriteResp &result) noexcept {
     put_success(out, xid);
     out.put_i32(result.error);
     out.put_u32(result.size);
@@ -73,7 +77,8 @@ bool decode_device_write_result(XdrReader &in, DeviceWriteResp &result) noexcept
     return in.ok();
 }
 
-void encode_device_read_call(XdrWriter &out, std::uint32_t xid, const DeviceReadParms &args) noexcept {
+void encode_device_read_call(XdrWriter &out, std::uint32_t xid,
+                             const DeviceReadParms &args) noexcept {
     put_call(out, xid, kDeviceRead);
     out.put_i32(args.lid);
     out.put_u32(args.request_size);
@@ -93,7 +98,8 @@ bool decode_device_read_args(XdrReader &in, DeviceReadParms &args) noexcept {
     return in.ok();
 }
 
-void encode_device_read_reply(XdrWriter &out, std::uint32_t xid, const DeviceReadResp &result) noexcept {
+void encode_device_read_reply(XdrWriter &out, std::uint32_t xid,
+                              const DeviceReadResp &result) noexcept {
     put_success(out, xid);
     out.put_i32(result.error);
     out.put_i32(result.reason);
@@ -134,7 +140,8 @@ bool decode_destroy_link_args(XdrReader &in, std::int32_t &lid) noexcept {
     return in.ok();
 }
 
-void encode_device_error_reply(XdrWriter &out, std::uint32_t xid, const DeviceError &result) noexcept {
+void encode_device_error_reply(XdrWriter &out, std::uint32_t xid,
+                               const DeviceError &result) noexcept {
     put_success(out, xid);
     out.put_i32(result.error);
 }

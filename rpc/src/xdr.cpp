@@ -59,8 +59,7 @@ std::uint32_t XdrReader::get_u32() noexcept {
 std::span<const std::uint8_t> XdrReader::get_opaque(std::size_t max_length) noexcept {
     const std::size_t length = get_u32();
     // Compare before padding: a length near 2^32 must not wrap the padded size.
-    if (!ok_ || length > max_length || length > remaining() ||
-        xdr_padded(length) > remaining()) {
+    if (!ok_ || length > max_length || length > remaining() || xdr_padded(length) > remaining()) {
         ok_ = false;
         return {};
     }

@@ -25,7 +25,8 @@ TEST(Handles, UnknownAndClosedHandlesAreInvalidObjects) {
         EXPECT_EQ(viPrintf(bad, "*IDN?\n"), VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viScanf(bad, "%15t", buf), VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viWrite(bad, reinterpret_cast<ViConstBuf>("x"), 1, &count), VI_ERROR_INV_OBJECT);
-        EXPECT_EQ(viRead(bad, reinterpret_cast<ViPBuf>(buf), sizeof buf, &count), VI_ERROR_INV_OBJECT);
+        EXPECT_EQ(viRead(bad, reinterpret_cast<ViPBuf>(buf), sizeof buf, &count),
+                  VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viClear(bad), VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viGetAttribute(bad, VI_ATTR_TMO_VALUE, &tmo), VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viClose(bad), VI_ERROR_INV_OBJECT);
@@ -55,7 +56,8 @@ TEST(Handles, IoOnAResourceManagerIsNotSupported) {
     ViUInt32 tmo = 0;
     EXPECT_EQ(viGetAttribute(rm.get(), VI_ATTR_TMO_VALUE, &tmo), VI_SUCCESS);
     ViSession vi = VI_NULL;
-    EXPECT_EQ(viOpen(12345, "TCPIP::127.0.0.1::5025::SOCKET", VI_NULL, 0, &vi), VI_ERROR_INV_OBJECT);
+    EXPECT_EQ(viOpen(12345, "TCPIP::127.0.0.1::5025::SOCKET", VI_NULL, 0, &vi),
+              VI_ERROR_INV_OBJECT);
 }
 
 TEST(Handles, ClosingTheResourceManagerClosesItsSessions) {
@@ -73,7 +75,8 @@ TEST(Handles, ClosingTheResourceManagerClosesItsSessions) {
     EXPECT_EQ(viPrintf(b, "*IDN?\n"), VI_ERROR_INV_OBJECT);
     EXPECT_EQ(viClose(b), VI_ERROR_INV_OBJECT);
     std::string reply;
-    EXPECT_EQ(query(other, "*IDN?\n", reply), VI_SUCCESS) << "a session of another manager survives";
+    EXPECT_EQ(query(other, "*IDN?\n", reply), VI_SUCCESS)
+        << "a session of another manager survives";
 }
 
 TEST(Handles, FormatErrorsDoNotLeaveHalfALineBehind) {

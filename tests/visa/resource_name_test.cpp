@@ -19,7 +19,9 @@ struct NameCase {
 
 constexpr ParseResult OK = ParseResult::ok;
 constexpr ResourceClass SOCK_ = ResourceClass::socket;
-NameCase bad(const char *text) { return {text, ParseResult::invalid, SOCK_, "", 0, "", nullptr}; }
+NameCase bad(const char *text) {
+    return {text, ParseResult::invalid, SOCK_, "", 0, "", nullptr};
+}
 NameCase other(const char *text) {
     return {text, ParseResult::unsupported_class, SOCK_, "", 0, "", nullptr};
 }
@@ -28,8 +30,10 @@ constexpr ResourceClass INSTR = ResourceClass::instr;
 
 const NameCase kCases[] = {
     // SOCKET
-    {"TCPIP0::127.0.0.1::5025::SOCKET", OK, SOCK, "127.0.0.1", 5025, "", "TCPIP0::127.0.0.1::5025::SOCKET"},
-    {"tcpip::bench-psu.lab::5025::socket", OK, SOCK, "bench-psu.lab", 5025, "", "TCPIP0::bench-psu.lab::5025::SOCKET"},
+    {"TCPIP0::127.0.0.1::5025::SOCKET", OK, SOCK, "127.0.0.1", 5025, "",
+     "TCPIP0::127.0.0.1::5025::SOCKET"},
+    {"tcpip::bench-psu.lab::5025::socket", OK, SOCK, "bench-psu.lab", 5025, "",
+     "TCPIP0::bench-psu.lab::5025::SOCKET"},
     {"TCPIP3::[::1]::5025::SOCKET", OK, SOCK, "::1", 5025, "", "TCPIP3::[::1]::5025::SOCKET"},
     {"TCPIP::[fe80::1%eth0]::1::SOCKET", OK, SOCK, "fe80::1%eth0", 1, "", nullptr},
     {"TCPIP::host::65535::SOCKET", OK, SOCK, "host", 65535, "", nullptr},
@@ -39,11 +43,15 @@ const NameCase kCases[] = {
     bad("TCPIP::host::SOCKET"),
     bad("TCPIP::host::5025::inst0::SOCKET"),
     // INSTR (VXI-11)
-    {"TCPIP0::192.168.1.20::inst0::INSTR", OK, INSTR, "192.168.1.20", 0, "inst0", "TCPIP0::192.168.1.20::inst0::INSTR"},
-    {"TCPIP::192.168.1.20::INSTR", OK, INSTR, "192.168.1.20", 0, "inst0", "TCPIP0::192.168.1.20::inst0::INSTR"},
+    {"TCPIP0::192.168.1.20::inst0::INSTR", OK, INSTR, "192.168.1.20", 0, "inst0",
+     "TCPIP0::192.168.1.20::inst0::INSTR"},
+    {"TCPIP::192.168.1.20::INSTR", OK, INSTR, "192.168.1.20", 0, "inst0",
+     "TCPIP0::192.168.1.20::inst0::INSTR"},
     {"TCPIP::192.168.1.20", OK, INSTR, "192.168.1.20", 0, "inst0", nullptr},
-    {"tcpip1::gw.lab::gpib0,14::instr", OK, INSTR, "gw.lab", 0, "gpib0,14", "TCPIP1::gw.lab::gpib0,14::INSTR"},
-    {"TCPIP::[2001:db8::5]::inst1::INSTR", OK, INSTR, "2001:db8::5", 0, "inst1", "TCPIP0::[2001:db8::5]::inst1::INSTR"},
+    {"tcpip1::gw.lab::gpib0,14::instr", OK, INSTR, "gw.lab", 0, "gpib0,14",
+     "TCPIP1::gw.lab::gpib0,14::INSTR"},
+    {"TCPIP::[2001:db8::5]::inst1::INSTR", OK, INSTR, "2001:db8::5", 0, "inst1",
+     "TCPIP0::[2001:db8::5]::inst1::INSTR"},
     {"TCPIP::host::inst0", OK, INSTR, "host", 0, "inst0", nullptr},
     bad("TCPIP::host::inst0::INSTR::extra"),
     bad("TCPIP::host::dev ice::INSTR"),
@@ -55,8 +63,8 @@ const NameCase kCases[] = {
     bad("TCPIP::::INSTR"),
     bad("TCPIPX::host::INSTR"),
     bad("TCPIP::ho st::INSTR"),
-    bad("TCPIP::::1::5025::SOCKET"),        // bare IPv6 clashes with "::"
-    bad("TCPIP::[::1::5025::SOCKET"),       // unclosed bracket
+    bad("TCPIP::::1::5025::SOCKET"),  // bare IPv6 clashes with "::"
+    bad("TCPIP::[::1::5025::SOCKET"), // unclosed bracket
     bad("TCPIP::[]::5025::SOCKET"),
     bad("TCPIP::[zz::1]::5025::SOCKET"),
     bad(" TCPIP::host::INSTR"),

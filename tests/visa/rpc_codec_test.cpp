@@ -31,7 +31,8 @@ std::vector<std::uint8_t> framed(const std::vector<std::uint8_t> &body, std::siz
         std::uint8_t mark[4];
         put_record_mark(mark, static_cast<std::uint32_t>(n), at + n == body.size());
         out.insert(out.end(), mark, mark + 4);
-        out.insert(out.end(), body.begin() + static_cast<long>(at), body.begin() + static_cast<long>(at + n));
+        out.insert(out.end(), body.begin() + static_cast<long>(at),
+                   body.begin() + static_cast<long>(at + n));
         at += n;
     } while (at < body.size());
     return out;
@@ -86,7 +87,8 @@ TEST_P(XdrHostile, ReaderRefusesWithoutReadingPastTheData) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, XdrHostile,
     testing::Values(HostileOpaque{"length beyond data", words({8, 0x41414141}), 64},
-                    HostileOpaque{"length near 2^32 (padding would wrap)", words({0xFFFFFFFF, 0}), SIZE_MAX},
+                    HostileOpaque{"length near 2^32 (padding would wrap)", words({0xFFFFFFFF, 0}),
+                                  SIZE_MAX},
                     HostileOpaque{"length above the caller's cap", words({8, 1, 2}), 4},
                     HostileOpaque{"padding missing", {0, 0, 0, 3, 'a', 'b', 'c'}, 64},
                     HostileOpaque{"length word cut off", {0, 0, 1}, 64}),

@@ -102,7 +102,8 @@ TEST_F(SocketSession, LongWritesArriveWhole) {
         ViUInt32 written = 0;
         line += '\n';
         ASSERT_EQ(viWrite(vi, reinterpret_cast<ViConstBuf>(line.data()),
-                          static_cast<ViUInt32>(line.size()), &written), VI_SUCCESS);
+                          static_cast<ViUInt32>(line.size()), &written),
+                  VI_SUCCESS);
         EXPECT_EQ(written, line.size());
         ASSERT_EQ(query(vi, "LEN?\n", reply), VI_SUCCESS);
         EXPECT_EQ(reply, std::to_string(n) + "\n");
@@ -197,7 +198,8 @@ TEST(SocketOpen, StatusOfEachKindOfBadResource) {
     ResourceManagerHandle rm_no_portmapper;
     for (const auto &row : rows) {
         ViSession vi = 12345;
-        EXPECT_EQ(viOpen(rm_no_portmapper.get(), row.name.c_str(), VI_NULL, 0, &vi), row.status) << row.name;
+        EXPECT_EQ(viOpen(rm_no_portmapper.get(), row.name.c_str(), VI_NULL, 0, &vi), row.status)
+            << row.name;
         EXPECT_EQ(vi, static_cast<ViSession>(VI_NULL)) << row.name;
     }
     EXPECT_EQ(viOpen(rm.get(), nullptr, VI_NULL, 0, nullptr), VI_ERROR_INV_PARAMETER);

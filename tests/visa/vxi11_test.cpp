@@ -12,7 +12,8 @@ using namespace gsmbench::test;
 namespace {
 
 std::string instr_name(const char *device = nullptr) {
-    return std::string("TCPIP0::127.0.0.1::") + (device ? std::string(device) + "::" : "") + "INSTR";
+    return std::string("TCPIP0::127.0.0.1::") + (device ? std::string(device) + "::" : "") +
+           "INSTR";
 }
 
 class Vxi11Session : public testing::Test {
@@ -68,7 +69,8 @@ TEST_F(Vxi11Session, WritesAreSplitToTheLinksMaximumWithEndOnTheLastChunk) {
     const std::string line = std::string(5000, 'q') + "\n"; // above 1.5 kB and above 1024
     ViUInt32 written = 0;
     ASSERT_EQ(viWrite(vi, reinterpret_cast<ViConstBuf>(line.data()),
-                      static_cast<ViUInt32>(line.size()), &written), VI_SUCCESS);
+                      static_cast<ViUInt32>(line.size()), &written),
+              VI_SUCCESS);
     EXPECT_EQ(written, line.size());
     const auto chunks = server.write_chunks();
     ASSERT_EQ(chunks.size(), 5u);

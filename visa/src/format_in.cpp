@@ -143,7 +143,9 @@ std::size_t collect_real(Input &in, std::size_t width, char *text, std::size_t c
     return digits ? n : 0;
 }
 
-template <typename T> void store(void *target, T value) noexcept { std::memcpy(target, &value, sizeof value); }
+template <typename T> void store(void *target, T value) noexcept {
+    std::memcpy(target, &value, sizeof value);
+}
 
 } // namespace
 
@@ -182,7 +184,8 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
         bool has_width = false;
         while (*p >= '0' && *p <= '9') {
             has_width = true;
-            width = std::min<std::size_t>(width * 10 + static_cast<std::size_t>(*p++ - '0'), 1u << 30);
+            width =
+                std::min<std::size_t>(width * 10 + static_cast<std::size_t>(*p++ - '0'), 1u << 30);
         }
         Length length = Length::none;
         if (*p == 'h') {
@@ -221,10 +224,13 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
         case 'x':
         case 'X':
         case 'o': {
-            int base = conversion == 'i' ? 0 : (conversion == 'o' ? 8 : ((conversion | 0x20) == 'x' ? 16 : 10));
+            int base = conversion == 'i'
+                           ? 0
+                           : (conversion == 'o' ? 8 : ((conversion | 0x20) == 'x' ? 16 : 10));
             in.skip_space();
             char text[80];
-            const std::size_t n = collect_integer(in, has_width ? width : kUnbounded, base, text, sizeof text);
+            const std::size_t n =
+                collect_integer(in, has_width ? width : kUnbounded, base, text, sizeof text);
             const char *first = text;
             bool negative = false;
             if (n > 0 && (text[0] == '+' || text[0] == '-')) {
@@ -239,7 +245,8 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
             if (r.ec == std::errc::result_out_of_range) {
                 magnitude = UINT64_MAX; // saturate rather than wrap
             }
-            const std::uint64_t bits = negative ? static_cast<std::uint64_t>(0) - magnitude : magnitude;
+            const std::uint64_t bits =
+                negative ? static_cast<std::uint64_t>(0) - magnitude : magnitude;
             if (!suppress) {
                 void *target = va_arg(*args, void *);
                 if (target == nullptr) {
@@ -273,7 +280,8 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
         case 'G': {
             in.skip_space();
             char text[128];
-            const std::size_t n = collect_real(in, has_width ? width : kUnbounded, text, sizeof text);
+            const std::size_t n =
+                collect_real(in, has_width ? width : kUnbounded, text, sizeof text);
             double value = 0.0;
             // from_chars takes no '+'; instruments often send one ("+5.25E+00").
             const char *first = (n > 0 && text[0] == '+') ? text + 1 : text;
@@ -309,7 +317,8 @@ ViStatus scan_input(ByteSource &source, const char *format, va_list *args) noexc
                 }
                 if (counted) {
                     const ViInt32 size = *count_arg;
-                    room = size <= 0 ? 0 : static_cast<std::size_t>(size) - (conversion == 'c' ? 0 : 1);
+                    room = size <= 0 ? 0
+                                     : static_cast<std::size_t>(size) - (conversion == 'c' ? 0 : 1);
                 } else if (has_width) {
                     room = width;
                 }

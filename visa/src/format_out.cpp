@@ -84,8 +84,9 @@ void emit_integer(Emitter &out, Spec spec, bool negative, std::uint64_t magnitud
         len = static_cast<std::size_t>(r.ptr - digits);
     }
     if (upper) {
-        std::transform(digits, digits + len, digits,
-                       [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
+        std::transform(digits, digits + len, digits, [](char c) {
+            return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        });
     }
     char body[kMaxPrecision + 80];
     std::size_t body_len = 0;
@@ -126,8 +127,9 @@ void emit_real(Emitter &out, Spec spec, double value) noexcept {
     }
     std::size_t len = static_cast<std::size_t>(r.ptr - body);
     if (spec.conversion == 'F' || spec.conversion == 'E' || spec.conversion == 'G') {
-        std::transform(text, r.ptr, text,
-                       [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; });
+        std::transform(text, r.ptr, text, [](char c) {
+            return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+        });
     }
     const bool finite = (body[0] >= '0' && body[0] <= '9');
     if (!finite) {
@@ -245,7 +247,8 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
     while (*p != '\0' && out.status() == VI_SUCCESS) {
         if (*p != '%') {
             const char *next = std::strchr(p, '%');
-            const std::size_t n = next != nullptr ? static_cast<std::size_t>(next - p) : std::strlen(p);
+            const std::size_t n =
+                next != nullptr ? static_cast<std::size_t>(next - p) : std::strlen(p);
             out.put(p, n);
             p += n;
             continue;
@@ -276,7 +279,8 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
             break;
         case 'x':
         case 'X':
-            emit_integer(out, spec, false, unsigned_arg(spec.length, args), 16, spec.conversion == 'X');
+            emit_integer(out, spec, false, unsigned_arg(spec.length, args), 16,
+                         spec.conversion == 'X');
             break;
         case 'o':
             emit_integer(out, spec, false, unsigned_arg(spec.length, args), 8, false);
@@ -287,8 +291,9 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
         case 'E':
         case 'g':
         case 'G': {
-            const double v = spec.length == Length::L ? static_cast<double>(va_arg(*args, long double))
-                                                      : va_arg(*args, double);
+            const double v = spec.length == Length::L
+                                 ? static_cast<double>(va_arg(*args, long double))
+                                 : va_arg(*args, double);
             emit_real(out, spec, v);
             break;
         }
@@ -307,8 +312,9 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
             std::size_t len = 0;
             if (spec.precision >= 0) {
                 const void *nul = std::memchr(text, 0, static_cast<std::size_t>(spec.precision));
-                len = nul != nullptr ? static_cast<std::size_t>(static_cast<const char *>(nul) - text)
-                                     : static_cast<std::size_t>(spec.precision);
+                len = nul != nullptr
+                          ? static_cast<std::size_t>(static_cast<const char *>(nul) - text)
+                          : static_cast<std::size_t>(spec.precision);
             } else {
                 len = std::strlen(text);
             }

@@ -5,17 +5,15 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(_WIN32)
-#pragma comment(lib, "ws2_32.lib")
-#else
+#if !defined(_WIN32)
 #include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/time.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #endif
 
@@ -24,9 +22,15 @@ namespace gsmbench::visa {
 namespace {
 
 #if defined(_WIN32)
-int last_error() noexcept { return WSAGetLastError(); }
-bool would_block(int e) noexcept { return e == WSAEWOULDBLOCK || e == WSAEINPROGRESS; }
-bool interrupted(int e) noexcept { return e == WSAEINTR; }
+int last_error() noexcept {
+    return WSAGetLastError();
+}
+bool would_block(int e) noexcept {
+    return e == WSAEWOULDBLOCK || e == WSAEINPROGRESS;
+}
+bool interrupted(int e) noexcept {
+    return e == WSAEINTR;
+}
 bool peer_gone(int e) noexcept {
     return e == WSAECONNRESET || e == WSAECONNABORTED || e == WSAESHUTDOWN || e == WSAENOTCONN;
 }
@@ -45,9 +49,15 @@ bool set_nonblocking(socket_t s) noexcept {
 constexpr int kSendFlags = 0;
 using io_len_t = int;
 #else
-int last_error() noexcept { return errno; }
-bool would_block(int e) noexcept { return e == EAGAIN || e == EWOULDBLOCK || e == EINPROGRESS; }
-bool interrupted(int e) noexcept { return e == EINTR; }
+int last_error() noexcept {
+    return errno;
+}
+bool would_block(int e) noexcept {
+    return e == EAGAIN || e == EWOULDBLOCK || e == EINPROGRESS;
+}
+bool interrupted(int e) noexcept {
+    return e == EINTR;
+}
 bool peer_gone(int e) noexcept {
     return e == ECONNRESET || e == EPIPE || e == ECONNABORTED || e == ENOTCONN || e == ESHUTDOWN;
 }

@@ -9,6 +9,14 @@
 #include <string>
 
 #if defined(_WIN32)
+// windows.h (pulled in by winsock2.h) would otherwise define min and max
+// macros that break std::min / std::max in every file including this one.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #endif

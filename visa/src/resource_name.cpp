@@ -11,18 +11,22 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 255; // VI_FIND_BUFLEN - 1
 
-char upper(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) noexcept {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool iequals(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upper(x) == upper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return upper(x) == upper(y); });
 }
 
 bool istarts_with(std::string_view text, std::string_view prefix) noexcept {
     return text.size() >= prefix.size() && iequals(text.substr(0, prefix.size()), prefix);
 }
 
-bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
+bool is_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 bool is_alnum(char c) noexcept {
     return is_digit(c) || (upper(c) >= 'A' && upper(c) <= 'Z');
 }
@@ -37,9 +41,9 @@ bool parse_number(std::string_view text, unsigned min, unsigned max, unsigned &v
 }
 
 bool valid_host_name(std::string_view host) noexcept {
-    return !host.empty() && host.size() <= 253 &&
-           std::all_of(host.begin(), host.end(),
-                       [](char c) { return is_alnum(c) || c == '.' || c == '-' || c == '_'; });
+    return !host.empty() && host.size() <= 253 && std::all_of(host.begin(), host.end(), [](char c) {
+        return is_alnum(c) || c == '.' || c == '-' || c == '_';
+    });
 }
 
 bool valid_ipv6(std::string_view host) noexcept {
@@ -128,7 +132,8 @@ ParseResult parse_resource_name(std::string_view text, ResourceName &out) {
         for (const std::string_view intf : kOtherInterfaces) {
             if (istarts_with(text, intf)) {
                 const std::string_view rest = text.substr(intf.size());
-                const auto digits = std::find_if(rest.begin(), rest.end(), [](char c) { return !is_digit(c); });
+                const auto digits =
+                    std::find_if(rest.begin(), rest.end(), [](char c) { return !is_digit(c); });
                 // "GPIB0::14::INSTR", "ASRL1::INSTR", "USB::0x0957::...": the
                 // interface word and board number end at "::".
                 if (digits != rest.end() && rest.substr(digits - rest.begin(), 2) == "::") {

@@ -17,9 +17,9 @@ enum class ResourceClass { socket, instr };
 struct ResourceName {
     ResourceClass kind = ResourceClass::instr;
     std::uint16_t board = 0;
-    std::string host;   // without brackets
-    std::uint16_t port = 0;        // SOCKET only
-    std::string device = "inst0";  // INSTR only
+    std::string host;             // without brackets
+    std::uint16_t port = 0;       // SOCKET only
+    std::string device = "inst0"; // INSTR only
     bool ipv6_literal = false;
     // The canonical form reported as VI_ATTR_RSRC_NAME.
     std::string canonical() const;

@@ -11,8 +11,8 @@ namespace {
 // Transaction ids only need to differ between calls on one connection; a
 // clock-seeded counter also keeps them apart across reconnects.
 std::uint32_t first_xid() noexcept {
-    static std::atomic<std::uint32_t> counter{static_cast<std::uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count())};
+    static std::atomic<std::uint32_t> counter{
+        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
     return counter.fetch_add(0x10000u);
 }
 } // namespace
@@ -21,7 +21,9 @@ RpcClient::RpcClient(socket_t s, std::size_t max_call, std::size_t max_reply)
     : socket_(s), call_buffer_(max_call + rpc::kRecordMarkSize), in_buffer_(64 * 1024),
       record_(max_reply), xid_(first_xid()) {}
 
-RpcClient::~RpcClient() { close(); }
+RpcClient::~RpcClient() {
+    close();
+}
 
 void RpcClient::close() noexcept {
     close_socket(socket_);
@@ -46,8 +48,8 @@ ViStatus RpcClient::receive_record(const Deadline &deadline) noexcept {
         if (in_head_ == in_tail_) {
             in_head_ = in_tail_ = 0;
             std::size_t got = 0;
-            const IoResult r =
-                recv_some(socket_, in_buffer_.data(), in_buffer_.size(), deadline, got, recv_timeout_);
+            const IoResult r = recv_some(socket_, in_buffer_.data(), in_buffer_.size(), deadline,
+                                         got, recv_timeout_);
             if (r == IoResult::timeout) {
                 return VI_ERROR_TMO;
             }
@@ -87,8 +89,9 @@ ViStatus RpcClient::call(const rpc::XdrWriter &message, const Deadline &deadline
         if (sent != IoResult::timeout || written != 0) {
             broken_ = true;
         }
-        return sent == IoResult::timeout ? VI_ERROR_TMO
-                                         : (sent == IoResult::closed ? VI_ERROR_CONN_LOST : VI_ERROR_IO);
+        return sent == IoResult::timeout
+                   ? VI_ERROR_TMO
+                   : (sent == IoResult::closed ? VI_ERROR_CONN_LOST : VI_ERROR_IO);
     }
     for (;;) {
         const ViStatus st = receive_record(deadline);

@@ -18,8 +18,8 @@ ViStatus Session::fill(const Deadline &deadline) noexcept {
     end_pending_ = false;
     std::size_t got = 0;
     bool end = false;
-    const ViStatus st = transport->read(rx_.data(), rx_.size(), {term_char, term_char_enabled},
-                                        deadline, got, end);
+    const ViStatus st =
+        transport->read(rx_.data(), rx_.size(), {term_char, term_char_enabled}, deadline, got, end);
     rx_tail_ = std::min(got, rx_.size());
     end_pending_ = end && !suppress_end;
     if (st == VI_SUCCESS && got == 0 && !end && deadline.expired()) {
@@ -73,7 +73,8 @@ ViStatus Session::discard_message(const Deadline &deadline) noexcept {
         const void *term =
             term_char_enabled ? std::memchr(rx_.data() + rx_head_, term_char, limit) : nullptr;
         const std::size_t skip =
-            term != nullptr ? static_cast<const std::uint8_t *>(term) - (rx_.data() + rx_head_) : limit - 1;
+            term != nullptr ? static_cast<const std::uint8_t *>(term) - (rx_.data() + rx_head_)
+                            : limit - 1;
         rx_head_ += skip;
         advance();
     }
@@ -100,7 +101,8 @@ ViStatus Session::read(std::uint8_t *out, std::size_t count, const Deadline &dea
         if (term_char_enabled) {
             if (const void *t = std::memchr(rx_.data() + rx_head_, term_char, n)) {
                 n = static_cast<std::size_t>(static_cast<const std::uint8_t *>(t) -
-                                             (rx_.data() + rx_head_)) + 1;
+                                             (rx_.data() + rx_head_)) +
+                    1;
                 term_hit = true;
             }
         }
@@ -123,7 +125,8 @@ ViStatus Session::write(const std::uint8_t *data, std::size_t size, bool end,
     return transport->write(data, size, end && send_end, deadline, written);
 }
 
-ViStatus Session::buffer_output(const char *data, std::size_t size, const Deadline &deadline) noexcept {
+ViStatus Session::buffer_output(const char *data, std::size_t size,
+                                const Deadline &deadline) noexcept {
     while (size > 0) {
         const std::size_t n = std::min(size, tx_.size() - tx_used_);
         std::memcpy(tx_.data() + tx_used_, data, n);

@@ -156,9 +156,11 @@ ViStatus get_session_attribute(Session &s, ViAttr attr, void *out) noexcept {
     case VI_ATTR_TCPIP_DEVICE_NAME:
         return is_socket ? VI_ERROR_NSUP_ATTR : put_text(out, s.name.device);
     case VI_ATTR_TCPIP_NODELAY:
-        return is_socket ? put_value<ViBoolean>(out, s.nodelay ? VI_TRUE : VI_FALSE) : VI_ERROR_NSUP_ATTR;
+        return is_socket ? put_value<ViBoolean>(out, s.nodelay ? VI_TRUE : VI_FALSE)
+                         : VI_ERROR_NSUP_ATTR;
     case VI_ATTR_TCPIP_KEEPALIVE:
-        return is_socket ? put_value<ViBoolean>(out, s.keepalive ? VI_TRUE : VI_FALSE) : VI_ERROR_NSUP_ATTR;
+        return is_socket ? put_value<ViBoolean>(out, s.keepalive ? VI_TRUE : VI_FALSE)
+                         : VI_ERROR_NSUP_ATTR;
     case VI_ATTR_RM_SESSION:
         return put_value<ViSession>(out, s.rm);
     case VI_ATTR_RSRC_MANF_NAME:
@@ -194,8 +196,9 @@ ViStatus set_session_attribute(Session &s, ViAttr attr, ViAttrState value) noexc
         if (!boolean_value(value, flag)) {
             return VI_ERROR_NSUP_ATTR_STATE;
         }
-        (attr == VI_ATTR_TERMCHAR_EN ? s.term_char_enabled
-                                     : (attr == VI_ATTR_SEND_END_EN ? s.send_end : s.suppress_end)) = flag;
+        (attr == VI_ATTR_TERMCHAR_EN
+             ? s.term_char_enabled
+             : (attr == VI_ATTR_SEND_END_EN ? s.send_end : s.suppress_end)) = flag;
         return VI_SUCCESS;
     case VI_ATTR_TCPIP_NODELAY:
     case VI_ATTR_TCPIP_KEEPALIVE:
@@ -335,12 +338,14 @@ ViStatus _VI_FUNC viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, Vi
         }
         // The open time-out bounds connecting; 0 (what most callers pass)
         // means the default bound, never "give up at once".
-        const ViUInt32 bound = timeout == 0 ? kDefaultOpenTimeoutMs : std::min(timeout, kMaxOpenTimeoutMs);
+        const ViUInt32 bound =
+            timeout == 0 ? kDefaultOpenTimeoutMs : std::min(timeout, kMaxOpenTimeoutMs);
         const Deadline deadline = Deadline::after_ms(bound);
         std::unique_ptr<Transport> transport;
-        const ViStatus st = parsed.kind == ResourceClass::socket
-                                ? open_socket_transport(parsed, deadline, transport)
-                                : open_vxi11_transport(parsed, rm.portmapper_port, deadline, transport);
+        const ViStatus st =
+            parsed.kind == ResourceClass::socket
+                ? open_socket_transport(parsed, deadline, transport)
+                : open_vxi11_transport(parsed, rm.portmapper_port, deadline, transport);
         if (st != VI_SUCCESS) {
             return st;
         }

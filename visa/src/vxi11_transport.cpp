@@ -236,9 +236,9 @@ ViStatus open_vxi11_transport(const ResourceName &name, std::uint16_t portmapper
             return VI_ERROR_RSRC_NFOUND; // e.g. no such device behind the gateway
         }
         // A device that announces no size gets the minimum every device must take.
-        const std::size_t chunk =
-            resp.max_recv_size == 0 ? kMinWriteChunk
-                                    : std::min<std::size_t>(resp.max_recv_size, kMaxWriteChunk);
+        const std::size_t chunk = resp.max_recv_size == 0
+                                      ? kMinWriteChunk
+                                      : std::min<std::size_t>(resp.max_recv_size, kMaxWriteChunk);
         out = std::make_unique<Vxi11Transport>(std::move(core), resp.lid, chunk);
         return VI_SUCCESS;
     } catch (...) {

@@ -20,7 +20,9 @@
 
 namespace gsmbench::test {
 
-inline char pattern_byte(std::size_t i) { return static_cast<char>('A' + (i * 7 + i / 26) % 26); }
+inline char pattern_byte(std::size_t i) {
+    return static_cast<char>('A' + (i * 7 + i / 26) % 26);
+}
 
 struct Reply {
     std::vector<std::string> pieces; // sent separately (SOCKET) or as one message (VXI-11)

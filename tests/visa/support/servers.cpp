@@ -1,8 +1,8 @@
 #include "servers.h"
 
-#include <poll.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,7 +20,9 @@ namespace gsmbench::test {
 
 namespace vx = rpc::vxi11;
 
-ServerBase::~ServerBase() { stop(); }
+ServerBase::~ServerBase() {
+    stop();
+}
 
 void ServerBase::stop() {
     std::vector<std::thread> threads;
@@ -105,7 +107,9 @@ ScpiSocketServer::ScpiSocketServer(bool ipv6) : ipv6_(ipv6) {
     start_accepting(fd, [this](int c) { serve(c); });
 }
 
-ScpiSocketServer::~ScpiSocketServer() { stop(); }
+ScpiSocketServer::~ScpiSocketServer() {
+    stop();
+}
 
 std::string ScpiSocketServer::resource() const {
     return std::string(ipv6_ ? "TCPIP0::[::1]::" : "TCPIP0::127.0.0.1::") + std::to_string(port_) +
@@ -204,7 +208,9 @@ Vxi11Server::Vxi11Server(Vxi11Options options) : options_(options) {
     start_accepting(pm, [this](int c) { serve_portmapper(c); });
 }
 
-Vxi11Server::~Vxi11Server() { stop(); }
+Vxi11Server::~Vxi11Server() {
+    stop();
+}
 
 std::vector<WriteChunk> Vxi11Server::write_chunks() {
     std::lock_guard lock(mutex_);
@@ -252,10 +258,10 @@ void Vxi11Server::serve_core(int fd) {
     rpc::RecordAssembler rec(1u << 20);
     std::vector<std::uint8_t> stash;
     std::vector<std::uint8_t> out(1u << 20);
-    std::string incoming;            // the message being written to the device
-    std::deque<std::string> output;  // whole replies waiting to be read
-    std::size_t output_offset = 0;   // bytes of output.front() already read
-    std::string held;                // a reply waiting for release_hold()
+    std::string incoming;           // the message being written to the device
+    std::deque<std::string> output; // whole replies waiting to be read
+    std::size_t output_offset = 0;  // bytes of output.front() already read
+    std::string held;               // a reply waiting for release_hold()
     bool linked = false;
     std::int32_t lid = 0;
     while (read_record(fd, rec, stash)) {
@@ -356,8 +362,8 @@ void Vxi11Server::serve_core(int fd) {
             if (output.empty()) {
                 resp.error = vx::kIoTimeout;
             } else {
-                std::size_t n = std::min<std::size_t>(args.request_size,
-                                                      output.front().size() - output_offset);
+                std::size_t n =
+                    std::min<std::size_t>(args.request_size, output.front().size() - output_offset);
                 if (options_.read_chunk != 0) {
                     n = std::min(n, options_.read_chunk);
                 }

@@ -53,8 +53,8 @@ struct WriteChunk {
 
 struct Vxi11Options {
     std::uint32_t max_recv_size = 1024;
-    std::size_t read_chunk = 0;      // cap on bytes per device_read reply (0: none)
-    std::size_t fragment_size = 0;   // split reply records into fragments (0: one)
+    std::size_t read_chunk = 0;    // cap on bytes per device_read reply (0: none)
+    std::size_t fragment_size = 0; // split reply records into fragments (0: one)
     // A held reply's device_read answer goes out in two parts: the first bytes
     // at once, the rest only after release_hold() (a reply cut by a time-out).
     bool split_held_reply = false;

@@ -41,14 +41,15 @@ void encode_call_header(XdrWriter &out, const CallHeader &call) noexcept;
 // Reads a call header, skipping whatever credential and verifier the caller
 // sent (bounded). False when the message is not a version-2 CALL or is cut off;
 // rpc_version_mismatch then tells a server to answer with a denied reply.
-bool decode_call_header(XdrReader &in, CallHeader &call, bool *rpc_version_mismatch = nullptr) noexcept;
+bool decode_call_header(XdrReader &in, CallHeader &call,
+                        bool *rpc_version_mismatch = nullptr) noexcept;
 
 struct ReplyHeader {
     std::uint32_t xid = 0;
     ReplyStat reply_stat = ReplyStat::accepted;
-    AcceptStat accept_stat = AcceptStat::success; // when accepted
+    AcceptStat accept_stat = AcceptStat::success;      // when accepted
     RejectStat reject_stat = RejectStat::rpc_mismatch; // when denied
-    std::uint32_t mismatch_low = 0;  // prog_mismatch / rpc_mismatch versions
+    std::uint32_t mismatch_low = 0;                    // prog_mismatch / rpc_mismatch versions
     std::uint32_t mismatch_high = 0;
     bool succeeded() const noexcept {
         return reply_stat == ReplyStat::accepted && accept_stat == AcceptStat::success;

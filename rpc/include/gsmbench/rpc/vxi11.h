@@ -130,21 +130,27 @@ struct DeviceError {
 constexpr std::size_t kMaxOpaqueData = 16u * 1024u * 1024u;
 
 // create_link
-void encode_create_link_call(XdrWriter &out, std::uint32_t xid, const CreateLinkParms &args) noexcept;
+void encode_create_link_call(XdrWriter &out, std::uint32_t xid,
+                             const CreateLinkParms &args) noexcept;
 bool decode_create_link_args(XdrReader &in, CreateLinkParms &args) noexcept;
-void encode_create_link_reply(XdrWriter &out, std::uint32_t xid, const CreateLinkResp &result) noexcept;
+void encode_create_link_reply(XdrWriter &out, std::uint32_t xid,
+                              const CreateLinkResp &result) noexcept;
 bool decode_create_link_result(XdrReader &in, CreateLinkResp &result) noexcept;
 
 // device_write
-void encode_device_write_call(XdrWriter &out, std::uint32_t xid, const DeviceWriteParms &args) noexcept;
+void encode_device_write_call(XdrWriter &out, std::uint32_t xid,
+                              const DeviceWriteParms &args) noexcept;
 bool decode_device_write_args(XdrReader &in, DeviceWriteParms &args) noexcept;
-void encode_device_write_reply(XdrWriter &out, std::uint32_t xid, const DeviceWriteResp &result) noexcept;
+void encode_device_write_reply(XdrWriter &out, std::uint32_t xid,
+                               const DeviceWriteResp &result) noexcept;
 bool decode_device_write_result(XdrReader &in, DeviceWriteResp &result) noexcept;
 
 // device_read
-void encode_device_read_call(XdrWriter &out, std::uint32_t xid, const DeviceReadParms &args) noexcept;
+void encode_device_read_call(XdrWriter &out, std::uint32_t xid,
+                             const DeviceReadParms &args) noexcept;
 bool decode_device_read_args(XdrReader &in, DeviceReadParms &args) noexcept;
-void encode_device_read_reply(XdrWriter &out, std::uint32_t xid, const DeviceReadResp &result) noexcept;
+void encode_device_read_reply(XdrWriter &out, std::uint32_t xid,
+                              const DeviceReadResp &result) noexcept;
 bool decode_device_read_result(XdrReader &in, DeviceReadResp &result) noexcept;
 
 // device_clear / device_trigger / device_remote / device_local: pass the
@@ -158,7 +164,8 @@ void encode_destroy_link_call(XdrWriter &out, std::uint32_t xid, std::int32_t li
 bool decode_destroy_link_args(XdrReader &in, std::int32_t &lid) noexcept;
 
 // Reply of the generic procedures and of destroy_link.
-void encode_device_error_reply(XdrWriter &out, std::uint32_t xid, const DeviceError &result) noexcept;
+void encode_device_error_reply(XdrWriter &out, std::uint32_t xid,
+                               const DeviceError &result) noexcept;
 bool decode_device_error_result(XdrReader &in, DeviceError &result) noexcept;
 
 } // namespace gsmbench::rpc::vxi11

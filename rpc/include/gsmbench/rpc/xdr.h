@@ -15,7 +15,9 @@
 namespace gsmbench::rpc {
 
 // XDR pads every variable-length item to a multiple of four bytes.
-constexpr std::size_t xdr_padded(std::size_t n) noexcept { return (n + 3u) & ~std::size_t{3}; }
+constexpr std::size_t xdr_padded(std::size_t n) noexcept {
+    return (n + 3u) & ~std::size_t{3};
+}
 
 class XdrWriter {
   public:
