@@ -33,11 +33,4 @@ std::size_t
 parse_float_list(const char *text, float *values, std::int32_t capacity,
                  std::size_t max_length = std::numeric_limits<std::size_t>::max()) noexcept;
 
-// A fixed reply buffer: read at most its own bytes, terminated or not.
-template <std::size_t N>
-std::size_t parse_float_list(const char (&buffer)[N], float *values,
-                             std::int32_t capacity) noexcept {
-    return parse_float_list(buffer, values, capacity, N);
-}
-
 } // namespace gsmbench::meas

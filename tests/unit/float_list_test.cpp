@@ -124,11 +124,11 @@ TEST(ParseFloatList, DecimalCommaLocaleChangesNothing) {
 TEST(ParseFloatListBounded, UnterminatedBufferIsReadWithinItsSize) {
     const char buffer[6] = {'1', ',', '2', ',', '3', '4'}; // no NUL
     float values[3] = {kUnset, kUnset, kUnset};
-    EXPECT_EQ(gsmbench::meas::parse_float_list(buffer, values, 3), 3u);
+    EXPECT_EQ(gsmbench::meas::parse_float_list(buffer, values, 3, sizeof buffer), 3u);
     EXPECT_EQ(values[2], 34.0f);
 
     const char stops_at_nul[8] = {'5', '\0', '6', ',', '7'};
-    EXPECT_EQ(gsmbench::meas::parse_float_list(stops_at_nul, values, 3), 1u);
+    EXPECT_EQ(gsmbench::meas::parse_float_list(stops_at_nul, values, 3, sizeof stops_at_nul), 1u);
     EXPECT_EQ(values[0], 5.0f);
 }
 
