@@ -14,9 +14,9 @@ namespace gsmbench::integration {
 
 class BenchSession : public ::testing::Test {
   protected:
-    void open(bool vxi11) {
+    void open(bool vxi11, double time_scale = 0.0) {
         sim::BenchOptions options;
-        options.time_scale = 0;
+        options.time_scale = time_scale;
         options.seed = 5;
         options.vxi11 = vxi11;
         options.warning = [](std::string_view) {};
