@@ -158,8 +158,7 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Active_Channel_NUM(ViSession vi,
     return cell::query_channel_number(vi, setting->channelType, &setting->channel);
 }
 
-GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Current_Channel_NUM(ViSession vi,
-                                                                   ViInt32 *channel) {
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_TCH_Current_Channel_NUM(ViSession vi, ViInt32 *channel) {
     if (channel == nullptr) {
         return kRefused;
     }
@@ -201,8 +200,8 @@ GSMBENCH_API ViStatus GSMBENCH_CALL BS_Get_Call_Ms_TXL(ViSession vi, BandValue *
     return cell::query_band_ms_txl(vi, setting->band, &setting->value);
 }
 
-GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Call_Ms_TXL_OnChannelType(ViSession vi,
-                                                                     const TypedBandValue *setting) {
+GSMBENCH_API ViStatus GSMBENCH_CALL
+BS_Set_Call_Ms_TXL_OnChannelType(ViSession vi, const TypedBandValue *setting) {
     return send_typed_txl(vi, cell::kTypedMsTxl, setting);
 }
 
@@ -249,8 +248,7 @@ BS_Set_Syst_Corr_Freq_And_Offset_One(ViSession vi, const CorrectionPoint *point)
     return cell::send_correction_point(vi, *point);
 }
 
-GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq(ViSession vi,
-                                                          const ViChar *frequencies) {
+GSMBENCH_API ViStatus GSMBENCH_CALL BS_Set_Syst_Corr_Freq(ViSession vi, const ViChar *frequencies) {
     return cell::send_frequency_list(vi, frequencies);
 }
 

@@ -46,8 +46,8 @@ ViStatus query_channel_number(ViSession vi, std::int32_t type, ViInt32 *channel)
     if (type_name == nullptr || channel == nullptr) {
         return kLibraryError;
     }
-    return link::query_int_format<kChannelLineSize, kChannelReplySize>(vi, channel,
-                                                                      kChannelNumberQuery, type_name);
+    return link::query_int_format<kChannelLineSize, kChannelReplySize>(
+        vi, channel, kChannelNumberQuery, type_name);
 }
 
 ViStatus query_tch_channel(ViSession vi, ViInt32 *channel) noexcept {

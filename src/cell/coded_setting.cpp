@@ -4,7 +4,9 @@
 
 namespace gsmbench::cell {
 
-ViStatus send_line(ViSession vi, const char *line) noexcept { return link::write_line(vi, line); }
+ViStatus send_line(ViSession vi, const char *line) noexcept {
+    return link::write_line(vi, line);
+}
 
 ViStatus query_code(ViSession vi, const char *query, const link::KeywordTable &table,
                     ViInt32 *out) noexcept {

@@ -88,14 +88,13 @@ std::size_t render_gain(double value, char (&out)[kGainTextSize]) noexcept {
         text.put(strip_fraction_zeros(rendered.substr(0, at)));
         const int exponent = parse_exponent(rendered);
         const int size = exponent < 0 ? -exponent : exponent;
-        const char exponent_text[] = {'e', exponent < 0 ? '-' : '+',
-                                      static_cast<char>('0' + size / 100 % 10),
-                                      static_cast<char>('0' + size / 10 % 10),
-                                      static_cast<char>('0' + size % 10)};
+        const char exponent_text[] = {
+            'e', exponent < 0 ? '-' : '+', static_cast<char>('0' + size / 100 % 10),
+            static_cast<char>('0' + size / 10 % 10), static_cast<char>('0' + size % 10)};
         text.put(std::string_view(exponent_text, sizeof exponent_text));
     } else {
-        const auto result =
-            std::to_chars(digits, digits + sizeof digits, magnitude, std::chars_format::fixed, 4 - e);
+        const auto result = std::to_chars(digits, digits + sizeof digits, magnitude,
+                                          std::chars_format::fixed, 4 - e);
         text.put(strip_fraction_zeros(
             std::string_view(digits, static_cast<std::size_t>(result.ptr - digits))));
     }

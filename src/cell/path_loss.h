@@ -9,8 +9,8 @@
 
 // VISA's own header first, so its definitions stand and the public header
 // only adds what VISA lacks.
-#include "link/visa_api.h"
 #include "gsmbench.h"
+#include "link/visa_api.h"
 
 namespace gsmbench::cell {
 

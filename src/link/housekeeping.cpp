@@ -19,7 +19,9 @@ ViStatus set_gpib_debug(ViSession vi, bool on) noexcept {
     return write_line(vi, on ? "SYST:COMM:GPIB:DEB:STAT ON\n" : "SYST:COMM:GPIB:DEB:STAT OFF\n");
 }
 
-ViStatus clear_errors(ViSession vi) noexcept { return write_line(vi, "*CLS\n"); }
+ViStatus clear_errors(ViSession vi) noexcept {
+    return write_line(vi, "*CLS\n");
+}
 
 ViStatus read_error(ViSession vi, char *error) noexcept {
     if (error == nullptr) {
@@ -29,8 +31,8 @@ ViStatus read_error(ViSession vi, char *error) noexcept {
     // handed on always end in a terminator, however long the instrument's
     // error text is (the rest of an over-long reply is discarded).
     Reply<kErrorTextSize> reply;
-    const ViStatus status = query(vi, "SYSTem:ERRor?\n", Read::whole_reply, reply.text,
-                                  sizeof reply.text);
+    const ViStatus status =
+        query(vi, "SYSTem:ERRor?\n", Read::whole_reply, reply.text, sizeof reply.text);
     if (failed(status)) {
         return status;
     }
@@ -43,8 +45,7 @@ ViStatus read_identity(ViSession vi, char *info) noexcept {
         return kLibraryError;
     }
     Reply<kIdentityTextSize> reply;
-    const ViStatus status =
-        query(vi, "*IDN?\n", Read::whole_reply, reply.text, sizeof reply.text);
+    const ViStatus status = query(vi, "*IDN?\n", Read::whole_reply, reply.text, sizeof reply.text);
     if (failed(status)) {
         return status;
     }
@@ -52,7 +53,9 @@ ViStatus read_identity(ViSession vi, char *info) noexcept {
     return VI_SUCCESS;
 }
 
-ViStatus abort_all(ViSession vi) noexcept { return write_line(vi, "ABORT:ALL\n"); }
+ViStatus abort_all(ViSession vi) noexcept {
+    return write_line(vi, "ABORT:ALL\n");
+}
 
 ViStatus abort_measurement(ViSession vi, std::int32_t measurement) noexcept {
     const char *name = measurement_name(measurement);

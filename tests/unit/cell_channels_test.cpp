@@ -61,21 +61,26 @@ TEST_F(ChannelTest, WorkedLines) {
     const ChannelBandText bch = text_record("BCH", "PGSM", 20);
     const ChannelBandCode dcs_tch{1, 0, 512};
     expect_lines({
-        {"tch channel", [](ViSession vi) { return BS_Set_TCH_Channel(vi, 62); },
+        {"tch channel",
+         [](ViSession vi) { return BS_Set_TCH_Channel(vi, 62); },
          {"CALL:SET:TCH 62\n"}},
-        {"negative tch channel", [](ViSession vi) { return BS_Set_TCH_Channel(vi, -1); },
+        {"negative tch channel",
+         [](ViSession vi) { return BS_Set_TCH_Channel(vi, -1); },
          {"CALL:SET:TCH -1\n"}},
-        {"lowest tch channel", [](ViSession vi) { return BS_Set_TCH_Channel(vi, INT_MIN); },
+        {"lowest tch channel",
+         [](ViSession vi) { return BS_Set_TCH_Channel(vi, INT_MIN); },
          {"CALL:SET:TCH -2147483648\n"}},
         {"channel type for band",
          [&](ViSession vi) { return BS_Set_ChannelType_For_Band(vi, &bch); },
          {"CALL:SET:BCH:PGSM 20\n"}},
-        {"active band 2", [&](ViSession vi) { return BS_Set_Active_Band2(vi, &bch); },
+        {"active band 2",
+         [&](ViSession vi) { return BS_Set_Active_Band2(vi, &bch); },
          {"CALL:BAND:BCH PGSM\n"}},
         {"channel for band by code",
          [&](ViSession vi) { return BS_Set_ChannelForBand(vi, &dcs_tch); },
          {"CALL:TCH:DCS 512\n"}},
-        {"active band by code", [&](ViSession vi) { return BS_Set_ActiveBand(vi, &dcs_tch); },
+        {"active band by code",
+         [&](ViSession vi) { return BS_Set_ActiveBand(vi, &dcs_tch); },
          {"CALL:TCH:BAND DCS\n"}},
     });
 }
@@ -93,8 +98,8 @@ TEST_F(ChannelTest, TextRecordsAreSentAsTheyStand) {
         {"percent signs are text", "%s%d", "100%", -7, "%s%d", "100%"},
         // A field without a terminator is read within its 32 bytes only: the
         // band field and the channel number that follow are not part of it.
-        {"unterminated fields", std::string(32, 'T'), std::string(32, 'B'), 3,
-         std::string(32, 'T'), std::string(32, 'B')},
+        {"unterminated fields", std::string(32, 'T'), std::string(32, 'B'), 3, std::string(32, 'T'),
+         std::string(32, 'B')},
     };
     std::vector<LineCase> cases;
     for (const auto &f : kTextFunctions) {
@@ -134,16 +139,15 @@ TEST_F(ChannelTest, CodeRecordsUseTheSharedTables) {
                          [record](ViSession vi) { return BS_Set_ChannelForBand(vi, &record); },
                          r.channel_line ? std::vector<std::string>{r.channel_line}
                                         : std::vector<std::string>{}});
-        cases.push_back({std::string("band / ") + r.name,
-                         [record](ViSession vi) { return BS_Set_ActiveBand(vi, &record); },
-                         r.band_line ? std::vector<std::string>{r.band_line}
-                                     : std::vector<std::string>{}});
+        cases.push_back(
+            {std::string("band / ") + r.name,
+             [record](ViSession vi) { return BS_Set_ActiveBand(vi, &record); },
+             r.band_line ? std::vector<std::string>{r.band_line} : std::vector<std::string>{}});
     }
-    cases.push_back({"channel / null",
-                     [](ViSession vi) { return BS_Set_ChannelForBand(vi, nullptr); },
-                     {}});
-    cases.push_back({"band / null", [](ViSession vi) { return BS_Set_ActiveBand(vi, nullptr); },
-                     {}});
+    cases.push_back(
+        {"channel / null", [](ViSession vi) { return BS_Set_ChannelForBand(vi, nullptr); }, {}});
+    cases.push_back(
+        {"band / null", [](ViSession vi) { return BS_Set_ActiveBand(vi, nullptr); }, {}});
     expect_lines(cases);
 }
 

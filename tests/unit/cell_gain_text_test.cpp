@@ -98,9 +98,9 @@ TEST(GainText, Boundaries) {
 }
 
 TEST(GainText, NonFiniteValuesHaveNoText) {
-    for (double value : {std::numeric_limits<double>::infinity(),
-                         -std::numeric_limits<double>::infinity(),
-                         std::numeric_limits<double>::quiet_NaN()}) {
+    for (double value :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()}) {
         char out[kGainTextSize] = "junk";
         EXPECT_EQ(render_gain(value, out), 0u) << value;
         EXPECT_STREQ(out, "");

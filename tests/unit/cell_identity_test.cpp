@@ -71,7 +71,9 @@ TEST_F(IdentityTest, CombinedLineLeavesOutOfRangeCodesOut) {
     } cases[] = {
         {"all in range", {460, 1, 0, 1, 5}, "CALL:CELL:MCC 460;LAC 1;MNC 0;NCC 1;BCC 5;\n"},
         {"LAC left out", {460, -1, 0, 1, 5}, "CALL:CELL:MCC 460;MNC 0;NCC 1;BCC 5;\n"},
-        {"longest line", {999, 65535, 99, 7, 7}, "CALL:CELL:MCC 999;LAC 65535;MNC 99;NCC 7;BCC 7;\n"},
+        {"longest line",
+         {999, 65535, 99, 7, 7},
+         "CALL:CELL:MCC 999;LAC 65535;MNC 99;NCC 7;BCC 7;\n"},
         {"upper bounds plus one", {1000, 65536, 100, 8, 8}, "CALL:CELL:\n"},
         {"extremes", {INT_MIN, INT_MAX, -1, INT_MIN, 3}, "CALL:CELL:BCC 3;\n"},
     };
@@ -82,8 +84,7 @@ TEST_F(IdentityTest, CombinedLineLeavesOutOfRangeCodesOut) {
                          [identity](ViSession vi) { return BS_Set_Net_Parameter(vi, &identity); },
                          {c.line}});
     }
-    lines.push_back(
-        {"null", [](ViSession vi) { return BS_Set_Net_Parameter(vi, nullptr); }, {}});
+    lines.push_back({"null", [](ViSession vi) { return BS_Set_Net_Parameter(vi, nullptr); }, {}});
     expect_lines(lines);
 
     static const CellIdentity nothing_valid{-1, -1, -1, -1, -1};

@@ -32,7 +32,7 @@ std::vector<LineCase> coded_lines(SetFunction set, const char *prefix,
     return cases;
 }
 
-const std::vector<std::string> kModes = {"OFF", "CALL", "CW",  "GBT",  "GBTT", "PBT",
+const std::vector<std::string> kModes = {"OFF",  "CALL",  "CW",  "GBT",  "GBTT", "PBT",
                                          "PBPT", "PBPTT", "EBT", "EBPT", "EBPTT"};
 const std::vector<std::string> kBands = {"PGSM",   "DCS",    "EGSM", "GSM450", "GSM480",
                                          "GSM750", "GSM850", "PCS",  "RGSM",   "TGSM810"};

@@ -65,21 +65,23 @@ std::vector<LineCase> table_cases() {
     }
     add("twenty unterminated points", table(full, 20), {frequencies, gains});
 
-    for (ViInt32 count : {0, -1, 21, std::numeric_limits<ViInt32>::max(),
-                          std::numeric_limits<ViInt32>::min()}) {
+    for (ViInt32 count :
+         {0, -1, 21, std::numeric_limits<ViInt32>::max(), std::numeric_limits<ViInt32>::min()}) {
         add("count " + std::to_string(count), table(full, count), {});
     }
     // A gain without a number text refuses the whole table before sending.
     add("infinite gain",
         table({point("A", 1), point("B", std::numeric_limits<float>::infinity())}, 2), {});
     add("NaN gain", table({point("A", std::numeric_limits<float>::quiet_NaN())}, 1), {});
-    cases.push_back(
-        {"null table", [](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset(vi, nullptr); },
-         {}});
+    cases.push_back({"null table",
+                     [](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset(vi, nullptr); },
+                     {}});
     return cases;
 }
 
-TEST_F(PathLossTest, TableLines) { expect_lines(table_cases()); }
+TEST_F(PathLossTest, TableLines) {
+    expect_lines(table_cases());
+}
 
 TEST_F(PathLossTest, SinglePointLines) {
     const CorrectionPoint p = point("1800MHZ", -2.5f);
@@ -88,19 +90,23 @@ TEST_F(PathLossTest, SinglePointLines) {
     const CorrectionPoint nan = point("900MHZ", std::numeric_limits<float>::quiet_NaN());
     const std::string longest(1007, '9');
     expect_lines({
-        {"one point", [&](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, &p); },
+        {"one point",
+         [&](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, &p); },
          {"SYST:CORR:FREQ 1800MHZ\n", "SYST:CORR:SGAIN -2.5\n"}},
         {"one unterminated point",
          [&](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, &unterminated); },
          {"SYST:CORR:FREQ " + std::string(32, 'F') + "\n", "SYST:CORR:SGAIN 10.\n"}},
         {"one NaN point",
-         [&](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, &nan); }, {}},
-        {"one null", [](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, nullptr); },
+         [&](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, &nan); },
+         {}},
+        {"one null",
+         [](ViSession vi) { return BS_Set_Syst_Corr_Freq_And_Offset_One(vi, nullptr); },
          {}},
         {"offset ignores the frequency",
          [&](ViSession vi) { return BS_Set_Syst_Corr_Offset(vi, &small); },
          {"SYST:CORR:SGAIN 5.e-002\n"}},
-        {"offset zero", [](ViSession vi) {
+        {"offset zero",
+         [](ViSession vi) {
              const CorrectionPoint zero = point("", 0.0f);
              return BS_Set_Syst_Corr_Offset(vi, &zero);
          },
@@ -110,16 +116,20 @@ TEST_F(PathLossTest, SinglePointLines) {
         {"frequency list",
          [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, "900MHZ,1800 MHZ"); },
          {"SYST:CORR:FREQ 900MHZ,1800 MHZ\n"}},
-        {"frequency list with percent", [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, "%n%s"); },
+        {"frequency list with percent",
+         [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, "%n%s"); },
          {"SYST:CORR:FREQ %n%s\n"}},
-        {"empty frequency list", [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, ""); },
+        {"empty frequency list",
+         [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, ""); },
          {"SYST:CORR:FREQ \n"}},
         {"longest frequency list fits",
          [&](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, longest.c_str()); },
          {"SYST:CORR:FREQ " + longest + "\n"}},
         {"one character more is refused",
-         [&](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, (longest + "9").c_str()); }, {}},
-        {"null frequency list", [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, nullptr); },
+         [&](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, (longest + "9").c_str()); },
+         {}},
+        {"null frequency list",
+         [](ViSession vi) { return BS_Set_Syst_Corr_Freq(vi, nullptr); },
          {}},
     });
 }

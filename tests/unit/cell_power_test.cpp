@@ -2,8 +2,8 @@
 // commanded TX level (an integer, per band or per channel type and band).
 #include <cfloat>
 #include <climits>
-#include <cmath>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -54,26 +54,33 @@ TEST_F(PowerTest, TxLevelLines) {
     const TypedBandValue percent = typed("%d%s", 6, 15);
     const TypedBandValue unterminated = typed(std::string(32, 'T'), 1, 2);
     std::vector<LineCase> cases = {
-        {"tch txl", [](ViSession vi) { return BS_Set_TCH_Ms_Txl(vi, 5); },
+        {"tch txl",
+         [](ViSession vi) { return BS_Set_TCH_Ms_Txl(vi, 5); },
          {"CALL:SET:TCH:MS:TXL 5\n"}},
-        {"tch txl negative", [](ViSession vi) { return BS_Set_TCH_Ms_Txl(vi, -2); },
+        {"tch txl negative",
+         [](ViSession vi) { return BS_Set_TCH_Ms_Txl(vi, -2); },
          {"CALL:SET:TCH:MS:TXL -2\n"}},
-        {"band txl", [&](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &dcs); },
+        {"band txl",
+         [&](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &dcs); },
          {"CALL:MS:TXL:DCS 5\n"}},
-        {"selected band txl", [&](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &sel); },
+        {"selected band txl",
+         [&](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &sel); },
          {"CALL:MS:TXL:SEL -3\n"}},
-        {"typed", [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &tch_pgsm); },
+        {"typed",
+         [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &tch_pgsm); },
          {"CALL:SET:MS:TCH:TXL:PGSM 7\n"}},
         {"typed burst",
          [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType2(vi, &tch_pgsm); },
          {"CALL:TCH:MS:TXL:PGSM:BURS 7\n"}},
-        {"typed percent", [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &percent); },
+        {"typed percent",
+         [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &percent); },
          {"CALL:SET:MS:%d%s:TXL:GSM850 15\n"}},
         {"typed unterminated",
          [&](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType2(vi, &unterminated); },
          {"CALL:" + std::string(32, 'T') + ":MS:TXL:DCS:BURS 2\n"}},
         {"band null", [](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, nullptr); }, {}},
-        {"typed null", [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, nullptr); },
+        {"typed null",
+         [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, nullptr); },
          {}},
         {"typed burst null",
          [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType2(vi, nullptr); },
@@ -84,9 +91,8 @@ TEST_F(PowerTest, TxLevelLines) {
         const BandValue bad{band, 5};
         const TypedBandValue bad_typed = typed("TCH", band, 5);
         const std::string tag = " band " + std::to_string(band);
-        cases.push_back({"band txl" + tag,
-                         [bad](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &bad); },
-                         {}});
+        cases.push_back(
+            {"band txl" + tag, [bad](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &bad); }, {}});
         cases.push_back(
             {"typed" + tag,
              [bad_typed](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &bad_typed); },
@@ -109,7 +115,8 @@ TEST_F(PowerTest, SetReturnsTheWriteStatus) {
         {"tch txl", [](ViSession vi) { return BS_Set_TCH_Ms_Txl(vi, 5); }, {}},
         {"band txl", [](ViSession vi) { return BS_Set_Call_Ms_TXL(vi, &dcs); }, {}},
         {"typed", [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType(vi, &tch); }, {}},
-        {"typed burst", [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType2(vi, &tch); },
+        {"typed burst",
+         [](ViSession vi) { return BS_Set_Call_Ms_TXL_OnChannelType2(vi, &tch); },
          {}},
     });
 }

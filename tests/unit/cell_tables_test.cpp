@@ -99,9 +99,9 @@ TEST(CellTables, TemplatesAndQueriesAreWellFormed) {
                           kTchChannel,     kCellPower,          kCellPowerAmplitude,
                           kTchMsTxl,       kBandMsTxl,          kTypedMsTxl,
                           kTypedMsTxlBurst};
-    const char *queries[] = {kOperatingModeQuery, kCellBandQuery,      kTchBandQuery,
-                             kConnectionTypeQuery, kTchChannelQuery,   kChannelNumberQuery,
-                             kCellPowerQuery,     kBandMsTxlQuery,     kCurrentMsTxlQuery};
+    const char *queries[] = {kOperatingModeQuery,  kCellBandQuery,   kTchBandQuery,
+                             kConnectionTypeQuery, kTchChannelQuery, kChannelNumberQuery,
+                             kCellPowerQuery,      kBandMsTxlQuery,  kCurrentMsTxlQuery};
     for (std::string_view set : sets) {
         EXPECT_EQ(set.find('?'), std::string_view::npos) << set;
         EXPECT_EQ(set.find('\n'), set.size() - 1) << set;

@@ -11,13 +11,17 @@ class HousekeepingTest : public ExchangeTest {};
 
 std::vector<LineCase> single_line_commands() {
     return {
-        {"debug off", [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 0); },
+        {"debug off",
+         [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 0); },
          {"SYST:COMM:GPIB:DEB:STAT OFF\n"}},
-        {"debug 1", [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 1); },
+        {"debug 1",
+         [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 1); },
          {"SYST:COMM:GPIB:DEB:STAT ON\n"}},
-        {"debug 2 is on", [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 2); },
+        {"debug 2 is on",
+         [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, 2); },
          {"SYST:COMM:GPIB:DEB:STAT ON\n"}},
-        {"debug -1 is on", [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, -1); },
+        {"debug -1 is on",
+         [](ViSession vi) { return BS_SYST_TurnOn_Debugger(vi, -1); },
          {"SYST:COMM:GPIB:DEB:STAT ON\n"}},
         {"clear error", [](ViSession vi) { return BS_Clear_Error(vi); }, {"*CLS\n"}},
         {"abort all", [](ViSession vi) { return BS_Abort_All(vi); }, {"ABORT:ALL\n"}},
