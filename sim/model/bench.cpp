@@ -356,8 +356,10 @@ void Bench::wait_channel(Access& access, ChannelType type) {
             return call_.state == CallState::idle || call_.state == CallState::conn;
         }, deadline);
     } else {
+        // A registration held back on purpose will not finish: do not wait for it.
         wait_until(access.lock(), [&] {
-            return phone_.state != PhoneState::registering && phone_.state != PhoneState::booting;
+            return phone_.state == PhoneState::booting ? false
+                   : phone_.state != PhoneState::registering || phone_cfg.block_registration;
         }, deadline);
     }
 }
@@ -420,13 +422,18 @@ void Bench::finish_measurement(Meas m, TimePoint t) {
     r.finished_at = t;
     if (settings(m).continuous) {
         // Continuous measurements start their next cycle at once.
-        r.start = t;
         const double d = duration_s(m);
         r.timed_out = settings(m).timeout_state && settings(m).timeout_s < d;
-        r.end = at(t, r.timed_out ? std::max(0.0, settings(m).timeout_s) : d);
-        if (r.end <= t && time_scale_ == 0.0) {
+        const Duration period = scaled(r.timed_out ? std::max(0.0, settings(m).timeout_s) : d, time_scale_);
+        if (period <= Duration::zero()) {
             // An instant clock would loop for ever; hold the next cycle.
             r.phase = MeasRun::Phase::done;
+        } else {
+            // Cycles nobody looked at are skipped: start the one running now.
+            const TimePoint now = clock_->now();
+            const auto missed = now > t ? (now - t) / period : 0;
+            r.start = t + missed * period;
+            r.end = r.start + period;
         }
     } else {
         r.phase = MeasRun::Phase::done;

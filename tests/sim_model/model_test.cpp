@@ -532,3 +532,27 @@ TEST(ModelSeed, EqualSeedsGiveEqualResults) {
 
 }  // namespace
 }  // namespace gsmbench::sim::model
+
+namespace gsmbench::sim::model {
+namespace {
+
+TEST_F(ModelTest, ContinuousMeasurementKeepsRunningAndReportsEachCompletion) {
+    connect();
+    double d = 0.0;
+    {
+        auto a = bench_.access();
+        bench_.settings(Meas::txp).continuous = true;
+        bench_.initiate(Meas::txp);
+        d = bench_.duration_s(Meas::txp);
+    }
+    pass(d * 3.5);
+    auto a = bench_.access();
+    bool running = false;
+    EXPECT_EQ(bench_.take_done(running), Meas::txp);
+    EXPECT_FALSE(bench_.take_done(running).has_value());
+    EXPECT_TRUE(running);  // the next cycle is under way: WAIT
+    EXPECT_EQ(bench_.fetch(a, Meas::txp).integrity, Integrity::normal);  // the last cycle's result
+}
+
+}  // namespace
+}  // namespace gsmbench::sim::model
