@@ -20,7 +20,7 @@ TEST(Handles, UnknownAndClosedHandlesAreInvalidObjects) {
     ViUInt32 tmo = 0;
     ViUInt32 count = 0;
     for (ViSession bad : {vi, static_cast<ViSession>(1), static_cast<ViSession>(0xFFFFFFFF),
-                          static_cast<ViSession>(4096), vi ^ 0x1000u}) {
+                          static_cast<ViSession>(4095), vi ^ 0x1000u}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(viPrintf(bad, "*IDN?\n"), VI_ERROR_INV_OBJECT);
         EXPECT_EQ(viScanf(bad, "%15t", buf), VI_ERROR_INV_OBJECT);
