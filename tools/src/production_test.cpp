@@ -242,17 +242,28 @@ class Runner {
     // Polls the call state, sleeping between polls in the test set's own
     // state-change detector, until `want` or the deadline. Returns the last
     // state seen.
-    ViInt32 wait_state(ViInt32 want, double timeout_s, const std::string &what) {
+    //
+    // The detector wakes on a change between connected and not connected, so
+    // it serves registration and call end; a handover or channel assignment
+    // stays connected throughout (HAND counts as connected) and is polled.
+    enum class Wake : unsigned char { detector, poll };
+    ViInt32 wait_state(ViInt32 want, double timeout_s, const std::string &what, Wake wake = Wake::detector) {
         const auto deadline = Clock::now() + std::chrono::duration<double>(timeout_s);
-        ViReal32 detector = static_cast<ViReal32>(std::min(kDetectorTimeoutS, timeout_s));
-        check("BS_Set_Call_State_Change_Detector_Timeout",
-              BS_Set_Call_State_Change_Detector_Timeout(testset_, &detector));
+        if (wake == Wake::detector) {
+            ViReal32 detector = static_cast<ViReal32>(std::min(kDetectorTimeoutS, timeout_s));
+            check("BS_Set_Call_State_Change_Detector_Timeout",
+                  BS_Set_Call_State_Change_Detector_Timeout(testset_, &detector));
+        }
         for (;;) {
             ViInt32 state = GSMB_CALL_UNRECOGNISED;
             check("BS_Query_Call_State", BS_Query_Call_State(testset_, &state));
             progress_.waiting(what + ": call state " + state_name(state));
             if (state == want || Clock::now() >= deadline) {
                 return state;
+            }
+            if (wake == Wake::poll) {
+                pause(10);
+                continue;
             }
             // Arm the detector, then ask: the test set answers when the state
             // changes or its time-out passes, so the wait costs no polling.
@@ -298,7 +309,7 @@ class Runner {
             BandValue txl{band.code, band.tx_levels.front().pcl};
             check("BS_Set_Call_Ms_TXL", BS_Set_Call_Ms_TXL(testset_, &txl));
             check("BS_Call_Handover", BS_Call_Handover(testset_));
-            const ViInt32 state = wait_state(GSMB_CALL_CONN, plan_.registration_timeout_s, "handover");
+            const ViInt32 state = wait_state(GSMB_CALL_CONN, plan_.registration_timeout_s, "handover", Wake::poll);
             ViInt32 tch_band = GSMB_BAND_UNRECOGNISED;
             check("BS_Get_TCH_Band_Mode", BS_Get_TCH_Band_Mode(testset_, &tch_band));
             const double took = std::chrono::duration<double>(Clock::now() - start).count();
@@ -318,16 +329,38 @@ class Runner {
             progress_.step(band.name + " channel " + std::to_string(channel));
             doing_ = "moving the call to channel " + std::to_string(channel);
             check("BS_Set_ChannelForBand", BS_Set_ChannelForBand(testset_, &tch));
-            ViInt32 now_on = -1;
-            check("BS_Get_TCH_Current_Channel_NUM", BS_Get_TCH_Current_Channel_NUM(testset_, &now_on));
-            if (now_on != channel) {
+            // The assignment takes the call through HAND; measuring before it
+            // is back on CONN on the new channel would measure nothing.
+            const auto deadline = Clock::now() + std::chrono::duration<double>(plan_.registration_timeout_s);
+            ViInt32 state = GSMB_CALL_UNRECOGNISED, now_on = -1;
+            for (;;) {
+                state = wait_state(GSMB_CALL_CONN, plan_.registration_timeout_s, "channel assignment", Wake::poll);
+                check("BS_Get_TCH_Current_Channel_NUM", BS_Get_TCH_Current_Channel_NUM(testset_, &now_on));
+                if ((state == GSMB_CALL_CONN && now_on == channel) || Clock::now() >= deadline) {
+                    break;
+                }
+                pause(10);
+            }
+            if (state != GSMB_CALL_CONN || now_on != channel) {
                 ResultRow row = make_row("Channel assignment", band.name, channel, "", now_on, "",
                                          channel, channel);
+                row.verdict = Verdict::fail;
+                row.note = std::string("call state ") + state_name(state);
                 report_.rows.push_back(std::move(row));
+                if (state != GSMB_CALL_CONN) {
+                    throw_lost_call("channel assignment");
+                }
             }
         }
         current_band_ = band.code;
         current_channel_ = channel;
+    }
+
+    // Between polls of a test set that runs in real time; none on instant time.
+    void pause(int ms) const {
+        if (target_.poll_interval_ms > 0 && ms > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        }
     }
 
     [[noreturn]] void throw_lost_call(const std::string &where) {
@@ -371,9 +404,7 @@ class Runner {
                                      doing_ + ")"};
             }
             progress_.waiting(names);
-            if (target_.poll_interval_ms > 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(target_.poll_interval_ms));
-            }
+            pause(target_.poll_interval_ms);
         }
     }
 
@@ -606,7 +637,8 @@ class Runner {
         rm_ = testset_ = supply_ = 0;
     }
 
-    static constexpr double kDetectorTimeoutS = 2.0;
+    // Short enough that a live display ticks while the phone registers.
+    static constexpr double kDetectorTimeoutS = 1.0;
 
     const Plan &plan_;
     const RunTarget &target_;
