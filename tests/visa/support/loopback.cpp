@@ -23,11 +23,13 @@ int listen_loopback(std::uint16_t &port, bool ipv6, int backlog) {
         sockaddr_in6 a{};
         a.sin6_family = AF_INET6;
         a.sin6_addr = in6addr_loopback;
+        a.sin6_port = htons(port);
         rc = ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
     } else {
         sockaddr_in a{};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(port);
         rc = ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
     }
     if (rc != 0 || ::listen(fd, backlog) != 0) {

@@ -6,7 +6,8 @@
 
 namespace gsmbench::test {
 
-// A listening TCP socket on 127.0.0.1 (or ::1) with an ephemeral port.
+// A listening TCP socket on 127.0.0.1 (or ::1); port 0 picks an ephemeral
+// port, which is stored back into port.
 int listen_loopback(std::uint16_t &port, bool ipv6 = false, int backlog = 16);
 bool send_all(int fd, const void *data, std::size_t size);
 // A port on which nothing listens (bound, then closed).

@@ -203,6 +203,7 @@ bool Vxi11Server::send_record(int fd, const std::uint8_t *data, std::size_t size
 
 Vxi11Server::Vxi11Server(Vxi11Options options) : options_(options) {
     const int core = listen_loopback(core_port_);
+    portmapper_port_ = options_.portmapper_port;
     const int pm = listen_loopback(portmapper_port_);
     start_accepting(core, [this](int c) { serve_core(c); });
     start_accepting(pm, [this](int c) { serve_portmapper(c); });
@@ -311,8 +312,8 @@ void Vxi11Server::serve_core(int fd) {
                 if (end) {
                     std::string line = incoming;
                     incoming.clear();
-                    if (!line.empty() && line.back() == '\n') {
-                        line.pop_back();
+                    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+                        line.pop_back(); // LF or CR LF, as clients terminate lines
                     }
                     const Reply reply = instrument_.handle(line);
                     std::string text;
