@@ -1,6 +1,7 @@
 // The viPrintf / viScanf engines on in-memory sinks and sources.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdarg>
 #include <cstring>
@@ -189,4 +190,29 @@ TEST(ScanInput, RefusesUnsupportedDirectives) {
     EXPECT_EQ(scan(src, "%[a-z]", buf), VI_ERROR_NSUP_FMT);
     EXPECT_EQ(scan(src, "%#d", buf), VI_ERROR_NSUP_FMT);
     EXPECT_EQ(scan(src, "%"), VI_ERROR_INV_FMT);
+}
+
+// Bounded random replies through the driver's two directives: the buffer is
+// never overrun (ASan) and always ends with a NUL inside it.
+TEST(RandomInput, DriverDirectivesNeverOverrunTheirBuffer) {
+    std::uint32_t seed = 777;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const char alphabet[] = "0123456789+-.,E \t\r\nABCxyz";
+    for (int round = 0; round < 2000; ++round) {
+        std::string reply(next() % 80, ' ');
+        for (auto &c : reply) {
+            c = alphabet[next() % (sizeof alphabet - 1)];
+        }
+        reply += '\n';
+        const std::size_t size = 2 + next() % 40;
+        std::vector<char> buffer(size, 'x');
+        const std::string directive =
+            "%" + std::to_string(size - 1) + ((round % 2 == 0) ? "t" : "s");
+        StringSource src(reply);
+        ASSERT_EQ(scan(src, directive.c_str(), buffer.data()), VI_SUCCESS);
+        EXPECT_NE(std::find(buffer.begin(), buffer.end(), '\0'), buffer.end()) << reply;
+    }
 }

@@ -271,3 +271,56 @@ TEST(Vxi11, TruncatedReadReplyIsRefused) {
         EXPECT_FALSE(ok) << "cut at " << cut;
     }
 }
+
+// Bounded random input: whatever a peer sends, decoders stay inside the
+// bytes they were given (ASan checks the reads) and views point into them.
+TEST(RandomInput, DecodersAndAssemblerStayInBounds) {
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::uint8_t> bytes(next() % 96);
+        for (auto &b : bytes) {
+            // Mostly small words, so lengths and enums hit interesting values.
+            b = static_cast<std::uint8_t>((next() % 4 == 0) ? next() : (next() % 3));
+        }
+        const auto inside = [&](std::span<const std::uint8_t> view) {
+            return view.empty() || (view.data() >= bytes.data() &&
+                                    view.data() + view.size() <= bytes.data() + bytes.size());
+        };
+        {
+            XdrReader r(bytes.data(), bytes.size());
+            ReplyHeader h;
+            vx::DeviceReadResp resp;
+            if (decode_reply_header(r, h) && vx::decode_device_read_result(r, resp)) {
+                EXPECT_TRUE(inside(resp.data));
+            }
+        }
+        {
+            XdrReader r(bytes.data(), bytes.size());
+            CallHeader c;
+            vx::DeviceWriteParms w;
+            vx::CreateLinkParms l;
+            if (decode_call_header(r, c)) {
+                XdrReader copy = r;
+                if (vx::decode_device_write_args(r, w)) {
+                    EXPECT_TRUE(inside(w.data));
+                }
+                if (vx::decode_create_link_args(copy, l)) {
+                    EXPECT_LE(l.device.size(), vx::kMaxDeviceName);
+                }
+            }
+        }
+        {
+            RecordAssembler rec(64, 8);
+            std::size_t used = 0;
+            while (used < bytes.size() && rec.state() == RecordAssembler::State::need_more) {
+                const std::size_t n = 1 + next() % 7;
+                used += rec.feed({bytes.data() + used, std::min(n, bytes.size() - used)});
+            }
+            EXPECT_LE(rec.record().size(), 64u);
+        }
+    }
+}
