@@ -20,16 +20,32 @@ constexpr const char *kManufacturer = "gsmbench";
 constexpr ViVersion kImplementationVersion = 0x00100000; // 0.1.0
 constexpr ViVersion kSpecVersion = VI_SPEC_VERSION;
 
-std::uint16_t portmapper_port_from_environment() noexcept {
-    const char *text = std::getenv("GSMBENCH_PORTMAPPER_PORT");
-    if (text == nullptr || *text == '\0') {
-        return 111;
+void copy_bounded(char (&to)[16], const char *from) noexcept {
+    for (std::size_t i = 0; i + 1 < sizeof to && from[i] != '\0'; ++i) {
+        to[i] = from[i];
     }
+}
+
+std::uint16_t portmapper_port_from_environment() noexcept {
+    char text[16] = {};
+#if defined(_MSC_VER)
+    // MSVC deprecates getenv; _dupenv_s is its thread-safe equivalent.
+    char *value = nullptr;
+    std::size_t length = 0;
+    if (_dupenv_s(&value, &length, "GSMBENCH_PORTMAPPER_PORT") == 0 && value != nullptr) {
+        copy_bounded(text, value);
+    }
+    std::free(value);
+#else
+    if (const char *value = std::getenv("GSMBENCH_PORTMAPPER_PORT")) {
+        copy_bounded(text, value);
+    }
+#endif
     char *end = nullptr;
     const unsigned long port = std::strtoul(text, &end, 10);
-    return (end != nullptr && *end == '\0' && port > 0 && port <= 65535)
+    return (text[0] != '\0' && end != nullptr && *end == '\0' && port > 0 && port <= 65535)
                ? static_cast<std::uint16_t>(port)
-               : 111;
+               : std::uint16_t{111};
 }
 
 // Closes a session whose handle is already out of the table. A thread still
