@@ -6,7 +6,7 @@
 
 namespace gsmbench::sim {
 
-BenchInstruments make_bench_instruments(const ModelOptions& options) {
+BenchInstruments make_bench_instruments(const ModelOptions &options) {
     auto clock = std::make_shared<instruments::HostClock>();
     auto bench = std::make_shared<model::Bench>(options.seed, clock);
     BenchInstruments made;
@@ -38,55 +38,63 @@ nlohmann::json TestSet::state() const {
         auto a = bench_->access();
         all = bench_->dump();
     }
-    return {{"test_set", all["test_set"]}, {"phone", all["phone"]}, {"time_scale", all["time_scale"]}};
+    return {
+        {"test_set", all["test_set"]}, {"phone", all["phone"]}, {"time_scale", all["time_scale"]}};
 }
 
-RealFormat TestSet::real_format() const { return bench_real_format; }
+RealFormat TestSet::real_format() const {
+    return bench_real_format;
+}
 
 std::vector<Command> Supply::commands() {
-    model::Bench* b = bench_.get();
+    model::Bench *b = bench_.get();
     std::vector<Command> rows;
-    rows.push_back({"[SOURce:]VOLTage[:LEVel][:IMMediate][:AMPLitude]",
-                    [b](Request& req) {
-                        const auto v = req.number(0, NumericSpec{Unit::volt, 0.0, model::supply_max_volts});
-                        if (!v) return;
-                        auto a = b->access();
-                        b->supply.volts = *v;
-                        b->supply_changed();
-                    },
-                    [b](Request&, Response& r) {
-                        auto a = b->access();
-                        r.real(b->supply.volts);
-                    }});
-    rows.push_back({"[SOURce:]CURRent[:LEVel][:IMMediate][:AMPLitude]",
-                    [b](Request& req) {
-                        const auto v = req.number(0, NumericSpec{Unit::ampere, 0.0, model::supply_max_amps});
-                        if (!v) return;
-                        auto a = b->access();
-                        b->supply.current_limit_a = *v;
-                        b->supply_changed();
-                    },
-                    [b](Request&, Response& r) {
-                        auto a = b->access();
-                        r.real(b->supply.current_limit_a);
-                    }});
+    rows.push_back(
+        {"[SOURce:]VOLTage[:LEVel][:IMMediate][:AMPLitude]",
+         [b](Request &req) {
+             const auto v = req.number(0, NumericSpec{Unit::volt, 0.0, model::supply_max_volts});
+             if (!v)
+                 return;
+             auto a = b->access();
+             b->supply.volts = *v;
+             b->supply_changed();
+         },
+         [b](Request &, Response &r) {
+             auto a = b->access();
+             r.real(b->supply.volts);
+         }});
+    rows.push_back(
+        {"[SOURce:]CURRent[:LEVel][:IMMediate][:AMPLitude]",
+         [b](Request &req) {
+             const auto v = req.number(0, NumericSpec{Unit::ampere, 0.0, model::supply_max_amps});
+             if (!v)
+                 return;
+             auto a = b->access();
+             b->supply.current_limit_a = *v;
+             b->supply_changed();
+         },
+         [b](Request &, Response &r) {
+             auto a = b->access();
+             r.real(b->supply.current_limit_a);
+         }});
     rows.push_back({"OUTPut[:STATe]",
-                    [b](Request& req) {
+                    [b](Request &req) {
                         const auto on = req.boolean(0);
-                        if (!on) return;
+                        if (!on)
+                            return;
                         auto a = b->access();
                         b->supply.output = *on;
                         b->supply_changed();
                     },
-                    [b](Request&, Response& r) {
+                    [b](Request &, Response &r) {
                         auto a = b->access();
                         r.boolean(b->supply.output);
                     }});
-    rows.push_back({"MEASure[:SCALar]:VOLTage[:DC]", nullptr, [b](Request&, Response& r) {
+    rows.push_back({"MEASure[:SCALar]:VOLTage[:DC]", nullptr, [b](Request &, Response &r) {
                         auto a = b->access();
                         r.real(b->supply_output_volts());
                     }});
-    rows.push_back({"MEASure[:SCALar]:CURRent[:DC]", nullptr, [b](Request&, Response& r) {
+    rows.push_back({"MEASure[:SCALar]:CURRent[:DC]", nullptr, [b](Request &, Response &r) {
                         auto a = b->access();
                         r.real(b->supply_output_amps());
                     }});
@@ -104,7 +112,9 @@ nlohmann::json Supply::state() const {
     return bench_->dump()["supply"];
 }
 
-RealFormat Supply::real_format() const { return bench_real_format; }
+RealFormat Supply::real_format() const {
+    return bench_real_format;
+}
 
-}  // namespace instruments
-}  // namespace gsmbench::sim
+} // namespace instruments
+} // namespace gsmbench::sim

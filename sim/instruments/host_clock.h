@@ -12,26 +12,28 @@ namespace gsmbench::sim::instruments {
 
 class HostClock final : public model::Clock {
   public:
-    void attach(SimClock& clock) { sim_.store(&clock, std::memory_order_release); }
+    void attach(SimClock &clock) { sim_.store(&clock, std::memory_order_release); }
 
     model::TimePoint now() const override { return std::chrono::steady_clock::now(); }
 
-    bool sleep_until(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
+    bool sleep_until(std::condition_variable &cv, std::unique_lock<std::mutex> &lock,
                      model::TimePoint wake) override {
-        const SimClock* sim = sim_.load(std::memory_order_acquire);
-        if (sim != nullptr && sim->stopping()) return false;
+        const SimClock *sim = sim_.load(std::memory_order_acquire);
+        if (sim != nullptr && sim->stopping())
+            return false;
         cv.wait_until(lock, wake);
         return sim == nullptr || !sim->stopping();
     }
 
     std::optional<double> time_scale() const override {
-        const SimClock* sim = sim_.load(std::memory_order_acquire);
-        if (sim == nullptr) return std::nullopt;
+        const SimClock *sim = sim_.load(std::memory_order_acquire);
+        if (sim == nullptr)
+            return std::nullopt;
         return sim->scale();
     }
 
   private:
-    std::atomic<SimClock*> sim_{nullptr};
+    std::atomic<SimClock *> sim_{nullptr};
 };
 
-}  // namespace gsmbench::sim::instruments
+} // namespace gsmbench::sim::instruments

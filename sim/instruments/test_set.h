@@ -14,11 +14,11 @@ namespace gsmbench::sim::instruments {
 
 using BenchPtr = std::shared_ptr<model::Bench>;
 
-void add_cell_commands(std::vector<Command>& rows, const BenchPtr& bench);
-void add_call_commands(std::vector<Command>& rows, const BenchPtr& bench);
-void add_measurement_commands(std::vector<Command>& rows, const BenchPtr& bench);
-void add_test_mode_commands(std::vector<Command>& rows, const BenchPtr& bench);
-void add_phone_sim_commands(std::vector<Command>& rows, const BenchPtr& bench);
+void add_cell_commands(std::vector<Command> &rows, const BenchPtr &bench);
+void add_call_commands(std::vector<Command> &rows, const BenchPtr &bench);
+void add_measurement_commands(std::vector<Command> &rows, const BenchPtr &bench);
+void add_test_mode_commands(std::vector<Command> &rows, const BenchPtr &bench);
+void add_phone_sim_commands(std::vector<Command> &rows, const BenchPtr &bench);
 
 class TestSet final : public Instrument {
   public:
@@ -28,7 +28,7 @@ class TestSet final : public Instrument {
     std::string name() const override { return "testset"; }
     std::string identity() const override { return "GSMBENCH,SIM-TESTSET,0001,1.0"; }
     std::vector<Command> commands() override;
-    void attach(Host& host) override { clock_->attach(host.clock()); }
+    void attach(Host &host) override { clock_->attach(host.clock()); }
     void reset() override;
     nlohmann::json state() const override;
     void interrupt() override { bench_->cancel_waits(); }
@@ -47,7 +47,7 @@ class Supply final : public Instrument {
     std::string name() const override { return "supply"; }
     std::string identity() const override { return "GSMBENCH,SIM-SUPPLY,0001,1.0"; }
     std::vector<Command> commands() override;
-    void attach(Host& host) override { clock_->attach(host.clock()); }
+    void attach(Host &host) override { clock_->attach(host.clock()); }
     void reset() override;
     nlohmann::json state() const override;
     void interrupt() override { bench_->cancel_waits(); }
@@ -58,4 +58,4 @@ class Supply final : public Instrument {
     std::shared_ptr<HostClock> clock_;
 };
 
-}  // namespace gsmbench::sim::instruments
+} // namespace gsmbench::sim::instruments

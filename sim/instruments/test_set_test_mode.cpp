@@ -6,20 +6,21 @@
 
 namespace gsmbench::sim::instruments {
 
-void add_test_mode_commands(std::vector<Command>& rows, const BenchPtr& bench) {
-    model::Bench* b = bench.get();
+void add_test_mode_commands(std::vector<Command> &rows, const BenchPtr &bench) {
+    model::Bench *b = bench.get();
 
     // CALL:RFG:FREQ:GSM 1.5GHZ sets; the library reads back through the node
     // spelt FRE, which is therefore a node of its own.
     for (const bool gsm : {true, false}) {
         const std::string target = gsm ? ":GSM" : ":SELected";
-        auto set = [b, gsm](Request& req) {
+        auto set = [b, gsm](Request &req) {
             const auto f = req.number(0, NumericSpec{Unit::hertz, 0.0, 6e9});
-            if (!f) return;
+            if (!f)
+                return;
             auto a = b->access();
             (gsm ? b->ts.rfg_gsm_hz : b->ts.rfg_sel_hz) = *f;
         };
-        auto query = [b, gsm](Request&, Response& r) {
+        auto query = [b, gsm](Request &, Response &r) {
             auto a = b->access();
             r.real(gsm ? b->ts.rfg_gsm_hz : b->ts.rfg_sel_hz);
         };
@@ -29,13 +30,14 @@ void add_test_mode_commands(std::vector<Command>& rows, const BenchPtr& bench) {
 
     // Receiver control: RFAN:CONT:AUTO switches the analyser's automatic
     // control, which includes the burst control read by ...:MEAS:BURS:AUTO?.
-    auto set_auto = [b](Request& req) {
+    auto set_auto = [b](Request &req) {
         const auto on = req.boolean(0);
-        if (!on) return;
+        if (!on)
+            return;
         auto a = b->access();
         b->ts.rfan_auto = *on;
     };
-    auto query_auto = [b](Request&, Response& r) {
+    auto query_auto = [b](Request &, Response &r) {
         auto a = b->access();
         r.boolean(b->ts.rfan_auto);
     };
@@ -43,74 +45,82 @@ void add_test_mode_commands(std::vector<Command>& rows, const BenchPtr& bench) {
     rows.push_back({"RFANalyzer:CONTrol:MEASurement:BURSt:AUTO", set_auto, query_auto});
 
     rows.push_back({"CALL:BURSt:TYPE",
-                    [b](Request& req) {
+                    [b](Request &req) {
                         std::vector<std::string_view> names(model::burst_types.names.begin(),
                                                             model::burst_types.names.end());
                         const auto i = req.choice(0, names);
-                        if (!i) return;
+                        if (!i)
+                            return;
                         auto a = b->access();
                         b->ts.burst = static_cast<model::BurstType>(*i);
                     },
-                    [b](Request&, Response& r) {
+                    [b](Request &, Response &r) {
                         auto a = b->access();
                         r.keyword(model::burst_types.name(b->ts.burst));
                     }});
 
     rows.push_back({"CALL:CELL:POWer:SAMPlitude:CW",
-                    [b](Request& req) {
-                        const auto level = req.number(
-                            0, NumericSpec{Unit::dbm, model::cell_power_min_dbm, model::cell_power_max_dbm});
-                        if (!level) return;
+                    [b](Request &req) {
+                        const auto level =
+                            req.number(0, NumericSpec{Unit::dbm, model::cell_power_min_dbm,
+                                                      model::cell_power_max_dbm});
+                        if (!level)
+                            return;
                         auto a = b->access();
                         b->ts.cw_level_dbm = static_cast<int>(*level);
                     },
-                    [b](Request&, Response& r) {
+                    [b](Request &, Response &r) {
                         auto a = b->access();
                         r.integer(b->ts.cw_level_dbm);
                     }});
     rows.push_back({"CALL:CELL:POWer:STATe:CW",
-                    [b](Request& req) {
+                    [b](Request &req) {
                         const auto on = req.boolean(0);
-                        if (!on) return;
+                        if (!on)
+                            return;
                         auto a = b->access();
                         b->ts.cw_state = *on ? 1 : 0;
                     },
-                    [b](Request&, Response& r) {
+                    [b](Request &, Response &r) {
                         auto a = b->access();
                         r.integer(b->ts.cw_state);
                     }});
 }
 
 // Model faults and knobs of the phone under test (SIMulation:PHONe:...).
-void add_phone_sim_commands(std::vector<Command>& rows, const BenchPtr& bench) {
-    model::Bench* b = bench.get();
-    auto bool_row = [b](const char* pattern, bool model::PhoneConfig::*field) {
+void add_phone_sim_commands(std::vector<Command> &rows, const BenchPtr &bench) {
+    model::Bench *b = bench.get();
+    auto bool_row = [b](const char *pattern, bool model::PhoneConfig::*field) {
         return Command{pattern,
-                       [b, field](Request& req) {
+                       [b, field](Request &req) {
                            const auto on = req.boolean(0);
-                           if (!on) return;
+                           if (!on)
+                               return;
                            auto a = b->access();
                            b->phone_cfg.*field = *on;
                        },
-                       [b, field](Request&, Response& r) {
+                       [b, field](Request &, Response &r) {
                            auto a = b->access();
                            r.boolean(b->phone_cfg.*field);
                        }};
     };
-    auto number_row = [b](const char* pattern, double model::PhoneConfig::*field, NumericSpec spec) {
+    auto number_row = [b](const char *pattern, double model::PhoneConfig::*field,
+                          NumericSpec spec) {
         return Command{pattern,
-                       [b, field, spec](Request& req) {
+                       [b, field, spec](Request &req) {
                            const auto v = req.number(0, spec);
-                           if (!v) return;
+                           if (!v)
+                               return;
                            auto a = b->access();
                            b->phone_cfg.*field = *v;
                        },
-                       [b, field](Request&, Response& r) {
+                       [b, field](Request &, Response &r) {
                            auto a = b->access();
                            r.real(b->phone_cfg.*field);
                        }};
     };
-    rows.push_back(bool_row("SIMulation:PHONe:REGister:BLOCk", &model::PhoneConfig::block_registration));
+    rows.push_back(
+        bool_row("SIMulation:PHONe:REGister:BLOCk", &model::PhoneConfig::block_registration));
     rows.push_back(bool_row("SIMulation:PHONe:ACALl[:STATe]", &model::PhoneConfig::autocall));
     rows.push_back(number_row("SIMulation:PHONe:ACALl:DELay", &model::PhoneConfig::autocall_delay_s,
                               NumericSpec{Unit::second, 0.0, 3600.0}));
@@ -118,10 +128,10 @@ void add_phone_sim_commands(std::vector<Command>& rows, const BenchPtr& bench) {
                               NumericSpec{Unit::db, -50.0, 100.0}));
     rows.push_back(number_row("SIMulation:PHONe:SENSitivity", &model::PhoneConfig::sensitivity_dbm,
                               NumericSpec{Unit::dbm, -130.0, -60.0}));
-    rows.push_back({"SIMulation:PHONe:STATe", nullptr, [b](Request&, Response& r) {
+    rows.push_back({"SIMulation:PHONe:STATe", nullptr, [b](Request &, Response &r) {
                         auto a = b->access();
                         r.keyword(model::phone_states.name(b->phone().state));
                     }});
 }
 
-}  // namespace gsmbench::sim::instruments
+} // namespace gsmbench::sim::instruments

@@ -12,10 +12,10 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <condition_variable>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,7 +52,7 @@ struct CellIdentity {
     int mnc = 1;
     int ncc = 1;
     int bcc = 5;
-    bool operator==(const CellIdentity&) const = default;
+    bool operator==(const CellIdentity &) const = default;
 };
 
 // The traffic channel's band and, per band, its channel and the phone's TX
@@ -62,14 +62,14 @@ struct TrafficSetup {
     Band band = Band::pgsm;
     std::array<int, band_count> channel{};
     std::array<int, band_count> txl{};
-    bool operator==(const TrafficSetup&) const = default;
+    bool operator==(const TrafficSetup &) const = default;
 };
 
 struct TestSetConfig {
     OperatingMode mode = OperatingMode::call;
     Band cell_band = Band::pgsm;
     std::array<int, band_count> bch_channel{};
-    std::array<int, band_count> bch_txl{};  // the phone's level on control channels
+    std::array<int, band_count> bch_txl{}; // the phone's level on control channels
     TrafficSetup tch;
     TrafficSetup tch_pending;
     double cell_power_dbm = -85.0;
@@ -106,11 +106,11 @@ struct MeasSettings {
 
 // The loopback settings of BER and FBER.
 struct BitErrorSettings {
-    double cls_delay_s = 0.0;  // settling time after closing the loop
-    bool sl_control = false;   // signalling-link control
+    double cls_delay_s = 0.0; // settling time after closing the loop
+    bool sl_control = false;  // signalling-link control
     BerType type = BerType::typeii;
-    bool ld_auto = true;       // loopback delay found automatically
-    int manual_delay = 0;      // in bursts, when not automatic
+    bool ld_auto = true;  // loopback delay found automatically
+    int manual_delay = 0; // in bursts, when not automatic
 };
 
 struct OrfsSettings {
@@ -121,8 +121,8 @@ struct OrfsSettings {
 
 struct MeasResult {
     Integrity integrity = Integrity::no_result;
-    std::vector<double> values;  // the reply's values after the integrity indicator
-    bool within_limits = true;   // ORFS limit check
+    std::vector<double> values; // the reply's values after the integrity indicator
+    bool within_limits = true;  // ORFS limit check
 };
 
 struct MeasRun {
@@ -130,10 +130,10 @@ struct MeasRun {
     Phase phase = Phase::off;
     TimePoint start{};
     TimePoint end{};
-    bool timed_out = false;         // this run ends at its time-out
-    bool unreported = false;        // finished and not yet named by INIT:DONE?
+    bool timed_out = false;  // this run ends at its time-out
+    bool unreported = false; // finished and not yet named by INIT:DONE?
     TimePoint finished_at{};
-    std::optional<MeasResult> result;  // the last completed cycle's result
+    std::optional<MeasResult> result; // the last completed cycle's result
 };
 
 // --- phone and supply ----------------------------------------------------
@@ -149,16 +149,16 @@ struct PhoneConfig {
     bool autocall = true;
     double autocall_delay_s = 1.0;
     bool block_registration = false;
-    double cable_loss_db = 0.0;     // the real loss between phone and test set
-    double power_offset_db = 0.3;   // this handset's deviation from nominal power
+    double cable_loss_db = 0.0;   // the real loss between phone and test set
+    double power_offset_db = 0.3; // this handset's deviation from nominal power
     double freq_error_ppm = 0.01;
 };
 
 struct PhoneStatus {
     PhoneState state = PhoneState::off;
-    std::optional<TimePoint> due;   // end of boot or of registration
+    std::optional<TimePoint> due; // end of boot or of registration
     bool registered = false;
-    bool brownout = false;          // shut down by the supply's current limit
+    bool brownout = false; // shut down by the supply's current limit
     std::optional<TimePoint> autocall_at;
 };
 
@@ -180,8 +180,8 @@ struct CallStatus {
 };
 
 struct Report {
-    int rx_level = 0;    // RXLEV 0..63
-    int rx_quality = 0;  // RXQUAL 0..7
+    int rx_level = 0;   // RXLEV 0..63
+    int rx_quality = 0; // RXQUAL 0..7
 };
 
 // Simulated durations (seconds) of the phone and call-processing steps.
@@ -194,29 +194,29 @@ struct Timing {
     double hand_s = 0.3;
     double page_s = 0.5;
     double page_timeout_s = 5.0;
-    double report_period_s = 0.48;  // one SACCH multiframe
+    double report_period_s = 0.48; // one SACCH multiframe
 };
 
 class Bench {
   public:
     explicit Bench(std::uint64_t seed = 1, std::shared_ptr<Clock> clock = nullptr);
-    Bench(const Bench&) = delete;
-    Bench& operator=(const Bench&) = delete;
+    Bench(const Bench &) = delete;
+    Bench &operator=(const Bench &) = delete;
 
     // Holds the bench lock; brings the model up to date on entry and again on
     // exit (so the effects of a command take hold at once) and wakes waiters.
     class Access {
       public:
-        explicit Access(Bench& bench);
+        explicit Access(Bench &bench);
         ~Access();
-        Access(const Access&) = delete;
-        Access& operator=(const Access&) = delete;
-        Bench* operator->() { return bench_; }
-        Bench& operator*() { return *bench_; }
-        std::unique_lock<std::mutex>& lock() { return lock_; }
+        Access(const Access &) = delete;
+        Access &operator=(const Access &) = delete;
+        Bench *operator->() { return bench_; }
+        Bench &operator*() { return *bench_; }
+        std::unique_lock<std::mutex> &lock() { return lock_; }
 
       private:
-        Bench* bench_;
+        Bench *bench_;
         std::unique_lock<std::mutex> lock_;
     };
     Access access() { return Access(*this); }
@@ -226,7 +226,7 @@ class Bench {
     void set_time_scale(double scale);
     double time_scale() const { return time_scale_; }
     void reseed(std::uint64_t seed) { rng_.reseed(seed); }
-    Clock& clock() { return *clock_; }
+    Clock &clock() { return *clock_; }
 
     // Plain settings, written directly by the command tables.
     TestSetConfig ts;
@@ -238,7 +238,7 @@ class Bench {
     PhoneConfig phone_cfg;
     Timing timing;
 
-    MeasSettings& settings(Meas m) { return meas[static_cast<std::size_t>(m)]; }
+    MeasSettings &settings(Meas m) { return meas[static_cast<std::size_t>(m)]; }
 
     // Instrument resets (*RST).
     void reset_test_set();
@@ -254,8 +254,8 @@ class Bench {
     void set_tch_txl(Band band, int level, bool immediate);
 
     // Call processing.
-    const PhoneStatus& phone() const { return phone_; }
-    const CallStatus& call() const { return call_; }
+    const PhoneStatus &phone() const { return phone_; }
+    const CallStatus &call() const { return call_; }
     bool connected() const;
     void end_call();
     void handover();
@@ -263,10 +263,10 @@ class Bench {
     void arm_detector();
     // CALL:CONN?: when the detector is armed, waits for the connected state to
     // change or for the detector time-out; disarms it and answers 0 or 1.
-    bool query_connected(Access& access);
+    bool query_connected(Access &access);
     // CALL:<type>:WAIT: waits (up to the connected time-out) until no call
     // set-up, handover or release is in progress on that channel type.
-    void wait_channel(Access& access, ChannelType type);
+    void wait_channel(Access &access, ChannelType type);
 
     // Measurements.
     void initiate(Meas m);
@@ -274,24 +274,24 @@ class Bench {
     void abort_all();
     // One finished measurement per call, the earliest first; nullopt and
     // `running` true while others still run.
-    std::optional<Meas> take_done(bool& running);
+    std::optional<Meas> take_done(bool &running);
     std::vector<Meas> measurements_on() const;
-    const MeasRun& run(Meas m) const { return runs_[static_cast<std::size_t>(m)]; }
+    const MeasRun &run(Meas m) const { return runs_[static_cast<std::size_t>(m)]; }
     // Waits for the measurement to finish (bounded by its own time-out),
     // then gives its result (integrity no_result when it was never started).
-    MeasResult fetch(Access& access, Meas m);
+    MeasResult fetch(Access &access, Meas m);
     // Simulated duration of one measurement cycle with the current settings.
     double duration_s(Meas m) const;
 
     // The phone's measurement reports: nullopt while no call is up.
     std::optional<Report> last_report();
-    std::optional<Report> new_report(Access& access);
+    std::optional<Report> new_report(Access &access);
 
     // Physics seen from the test set.
     bool phone_powered() const;
     bool phone_transmitting() const;
-    double phone_rx_dbm() const;      // cell power arriving at the phone (TCH)
-    double phone_tx_dbm() const;      // the phone's true output power
+    double phone_rx_dbm() const; // cell power arriving at the phone (TCH)
+    double phone_tx_dbm() const; // the phone's true output power
     double supply_output_volts() const;
     double supply_output_amps() const;
     double phone_current_a() const;
@@ -318,8 +318,10 @@ class Bench {
     std::size_t value_count(Meas m) const;
     Report make_report();
     template <typename Pred>
-    bool wait_until(std::unique_lock<std::mutex>& lock, Pred done, TimePoint deadline);
-    TimePoint at(TimePoint t, double sim_seconds) const { return t + scaled(sim_seconds, time_scale_); }
+    bool wait_until(std::unique_lock<std::mutex> &lock, Pred done, TimePoint deadline);
+    TimePoint at(TimePoint t, double sim_seconds) const {
+        return t + scaled(sim_seconds, time_scale_);
+    }
 
     std::shared_ptr<Clock> clock_;
     double time_scale_ = 1.0;
@@ -336,7 +338,7 @@ class Bench {
         Band band;
         int channel;
         CellIdentity id;
-        bool operator==(const CampKey&) const = default;
+        bool operator==(const CampKey &) const = default;
     };
     std::optional<CampKey> camped_;
     CampKey camp_key() const;
@@ -344,4 +346,4 @@ class Bench {
     TimePoint report_time_{};
 };
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

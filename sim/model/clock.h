@@ -21,7 +21,7 @@ class Clock {
     virtual TimePoint now() const = 0;
     // Sleeps on cv until wake (or a notification). Returns false when this
     // clock cannot pass time by waiting (a manual clock), so the caller stops.
-    virtual bool sleep_until(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
+    virtual bool sleep_until(std::condition_variable &cv, std::unique_lock<std::mutex> &lock,
                              TimePoint wake) = 0;
     // The time scale this clock imposes (the simulator's shared setting), or
     // nullopt to leave the bench's own.
@@ -31,7 +31,7 @@ class Clock {
 class SteadyClock final : public Clock {
   public:
     TimePoint now() const override { return std::chrono::steady_clock::now(); }
-    bool sleep_until(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
+    bool sleep_until(std::condition_variable &cv, std::unique_lock<std::mutex> &lock,
                      TimePoint wake) override {
         cv.wait_until(lock, wake);
         return true;
@@ -42,7 +42,8 @@ class SteadyClock final : public Clock {
 class ManualClock final : public Clock {
   public:
     TimePoint now() const override { return now_; }
-    bool sleep_until(std::condition_variable&, std::unique_lock<std::mutex>&, TimePoint) override {
+    bool sleep_until(std::condition_variable &, std::unique_lock<std::mutex> &,
+                     TimePoint) override {
         return false;
     }
     void advance(double seconds) {
@@ -56,10 +57,11 @@ class ManualClock final : public Clock {
 // Converts simulated seconds into clock time through the time scale.
 inline Duration scaled(double sim_seconds, double time_scale) {
     const double real = sim_seconds * time_scale;
-    if (!(real > 0.0)) return Duration::zero();
+    if (!(real > 0.0))
+        return Duration::zero();
     // Cap at a day so that absurd settings cannot overflow the clock.
     const double capped = real < 86400.0 ? real : 86400.0;
     return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(capped));
 }
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -21,40 +21,47 @@ constexpr std::array<BandInfo, band_count> bands{{
     {"TGSM810", {350, 425, 350, 806.2}, std::nullopt, 45.0, false, false, 380, 390},
 }};
 
-bool in(const ArfcnRange& r, int n) { return n >= r.first && n <= r.last; }
+bool in(const ArfcnRange &r, int n) {
+    return n >= r.first && n <= r.last;
+}
 
 bool iequal(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
            });
 }
 
-}  // namespace
+} // namespace
 
-const BandInfo& band_info(Band band) { return bands[static_cast<std::size_t>(band)]; }
+const BandInfo &band_info(Band band) {
+    return bands[static_cast<std::size_t>(band)];
+}
 
-std::string_view band_name(Band band) { return band_info(band).name; }
+std::string_view band_name(Band band) {
+    return band_info(band).name;
+}
 
 std::optional<Band> band_from_name(std::string_view name) {
     for (int i = 0; i < band_count; ++i) {
-        if (iequal(bands[static_cast<std::size_t>(i)].name, name)) return static_cast<Band>(i);
+        if (iequal(bands[static_cast<std::size_t>(i)].name, name))
+            return static_cast<Band>(i);
     }
     return std::nullopt;
 }
 
 bool channel_valid(Band band, int channel) {
-    const BandInfo& b = band_info(band);
+    const BandInfo &b = band_info(band);
     return in(b.primary, channel) || (b.extension && in(*b.extension, channel));
 }
 
 double uplink_hz(Band band, int channel) {
-    const BandInfo& b = band_info(band);
-    const ArfcnRange* r = in(b.primary, channel) ? &b.primary
+    const BandInfo &b = band_info(band);
+    const ArfcnRange *r = in(b.primary, channel)                       ? &b.primary
                           : (b.extension && in(*b.extension, channel)) ? &*b.extension
-                                                                        : nullptr;
-    if (r == nullptr) return 0.0;
+                                                                       : nullptr;
+    if (r == nullptr)
+        return 0.0;
     return (r->f0_mhz + 0.2 * (channel - r->n0)) * 1e6;
 }
 
@@ -68,15 +75,19 @@ double pcl_power_dbm(Band band, int pcl) {
     if (band_info(band).high_band) {
         // DCS/PCS: PCL 0 = 30 dBm down to PCL 15 = 0 dBm in 2 dB steps; 16..28
         // stay at the minimum; 29..31 ask for more than a class 1 phone gives.
-        if (pcl <= 15) return 30.0 - 2.0 * pcl;
-        if (pcl <= 28) return 0.0;
+        if (pcl <= 15)
+            return 30.0 - 2.0 * pcl;
+        if (pcl <= 28)
+            return 0.0;
         return 30.0;
     }
     // GSM 400/700/850/900: PCL 5 = 33 dBm down to PCL 19 = 5 dBm; lower
     // levels ask for more than a class 4 phone gives, higher ones stay at 5.
-    if (pcl <= 5) return 33.0;
-    if (pcl >= 19) return 5.0;
+    if (pcl <= 5)
+        return 33.0;
+    if (pcl >= 19)
+        return 5.0;
     return 43.0 - 2.0 * pcl;
 }
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -15,22 +15,22 @@ inline constexpr int band_count = 10;
 struct ArfcnRange {
     int first;
     int last;
-    int n0;          // channel number whose uplink frequency is f0_mhz
-    double f0_mhz;   // uplink frequency of channel n0
+    int n0;        // channel number whose uplink frequency is f0_mhz
+    double f0_mhz; // uplink frequency of channel n0
 };
 
 struct BandInfo {
     std::string_view name;
     ArfcnRange primary;
-    std::optional<ArfcnRange> extension;  // the low-numbered block of E-GSM/R-GSM
-    double duplex_mhz;                    // downlink minus uplink
-    bool high_band;                       // DCS/PCS power-control table
-    bool phone_supports;                  // the simulated phone is a quad-band handset
+    std::optional<ArfcnRange> extension; // the low-numbered block of E-GSM/R-GSM
+    double duplex_mhz;                   // downlink minus uplink
+    bool high_band;                      // DCS/PCS power-control table
+    bool phone_supports;                 // the simulated phone is a quad-band handset
     int default_bch;
     int default_tch;
 };
 
-const BandInfo& band_info(Band band);
+const BandInfo &band_info(Band band);
 std::string_view band_name(Band band);
 // Case-insensitive lookup of a band mnemonic (PGSM, DCS, ...).
 std::optional<Band> band_from_name(std::string_view name);
@@ -47,4 +47,4 @@ inline constexpr int max_pcl = 31;
 // a class 4 handset (33 dBm) in the low bands, class 1 (30 dBm) in DCS/PCS.
 double pcl_power_dbm(Band band, int pcl);
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -6,16 +6,19 @@
 namespace gsmbench::sim::model {
 
 bool PathLoss::set_frequencies(std::vector<double> hz) {
-    if (hz.size() > max_points) return false;
+    if (hz.size() > max_points)
+        return false;
     for (double f : hz) {
-        if (!(f >= 0.0)) return false;
+        if (!(f >= 0.0))
+            return false;
     }
     freqs_ = std::move(hz);
     return true;
 }
 
 bool PathLoss::set_gains(std::vector<double> db) {
-    if (db.size() > max_points) return false;
+    if (db.size() > max_points)
+        return false;
     gains_ = std::move(db);
     return true;
 }
@@ -26,16 +29,20 @@ void PathLoss::clear() {
 }
 
 double PathLoss::gain_at(double hz) const {
-    if (gains_.empty()) return 0.0;
+    if (gains_.empty())
+        return 0.0;
     const std::size_t n = std::min(freqs_.size(), gains_.size());
-    if (n == 0) return gains_.front();
+    if (n == 0)
+        return gains_.front();
     // The lists arrive in the caller's order; interpolate over them sorted.
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(),
               [this](std::size_t a, std::size_t b) { return freqs_[a] < freqs_[b]; });
-    if (hz <= freqs_[order.front()]) return gains_[order.front()];
-    if (hz >= freqs_[order.back()]) return gains_[order.back()];
+    if (hz <= freqs_[order.front()])
+        return gains_[order.front()];
+    if (hz >= freqs_[order.back()])
+        return gains_[order.back()];
     for (std::size_t k = 1; k < n; ++k) {
         const double f0 = freqs_[order[k - 1]];
         const double f1 = freqs_[order[k]];
@@ -48,4 +55,4 @@ double PathLoss::gain_at(double hz) const {
     return gains_[order.back()];
 }
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

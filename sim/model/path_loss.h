@@ -18,8 +18,8 @@ class PathLoss {
     bool set_gains(std::vector<double> db);
     void clear();
 
-    const std::vector<double>& frequencies() const { return freqs_; }
-    const std::vector<double>& gains() const { return gains_; }
+    const std::vector<double> &frequencies() const { return freqs_; }
+    const std::vector<double> &gains() const { return gains_; }
 
     // Gain offset in dB that applies at this frequency.
     double gain_at(double hz) const;
@@ -29,4 +29,4 @@ class PathLoss {
     std::vector<double> gains_;
 };
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -34,7 +34,8 @@ class Rng {
             return spare_;
         }
         double u1 = uniform();
-        if (u1 < 1e-300) u1 = 1e-300;
+        if (u1 < 1e-300)
+            u1 = 1e-300;
         const double u2 = uniform();
         const double r = std::sqrt(-2.0 * std::log(u1));
         spare_ = r * std::sin(6.283185307179586 * u2);
@@ -47,18 +48,23 @@ class Rng {
     // Number of successes in n trials of probability p: exact for small n,
     // the normal approximation for large counts.
     std::int64_t binomial(std::int64_t n, double p) {
-        if (n <= 0 || p <= 0.0) return 0;
-        if (p >= 1.0) return n;
+        if (n <= 0 || p <= 0.0)
+            return 0;
+        if (p >= 1.0)
+            return n;
         if (n <= 64) {
             std::int64_t k = 0;
-            for (std::int64_t i = 0; i < n; ++i) k += uniform() < p ? 1 : 0;
+            for (std::int64_t i = 0; i < n; ++i)
+                k += uniform() < p ? 1 : 0;
             return k;
         }
         const double mean = static_cast<double>(n) * p;
         const double sd = std::sqrt(mean * (1.0 - p));
         const double k = std::round(gauss(mean, sd));
-        if (k < 0) return 0;
-        if (k > static_cast<double>(n)) return n;
+        if (k < 0)
+            return 0;
+        if (k > static_cast<double>(n))
+            return n;
         return static_cast<std::int64_t>(k);
     }
 
@@ -68,4 +74,4 @@ class Rng {
     bool spare_valid_ = false;
 };
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -9,8 +9,7 @@
 
 namespace gsmbench::sim::model {
 
-template <typename Enum, std::size_t N>
-struct KeywordTable {
+template <typename Enum, std::size_t N> struct KeywordTable {
     std::array<std::string_view, N> names;
 
     constexpr std::string_view name(Enum e) const { return names[static_cast<std::size_t>(e)]; }
@@ -18,12 +17,14 @@ struct KeywordTable {
     std::optional<Enum> find(std::string_view text) const {
         for (std::size_t i = 0; i < N; ++i) {
             const std::string_view n = names[i];
-            if (n.size() != text.size()) continue;
+            if (n.size() != text.size())
+                continue;
             bool same = true;
             for (std::size_t k = 0; k < n.size() && same; ++k) {
                 same = std::toupper(static_cast<unsigned char>(text[k])) == n[k];
             }
-            if (same) return static_cast<Enum>(i);
+            if (same)
+                return static_cast<Enum>(i);
         }
         return std::nullopt;
     }
@@ -33,7 +34,9 @@ enum class OperatingMode { off, call, cw, gbt, gbtt, pbt, pbpt, pbptt, ebt, ebpt
 inline constexpr KeywordTable<OperatingMode, 11> operating_modes{
     {"OFF", "CALL", "CW", "GBT", "GBTT", "PBT", "PBPT", "PBPTT", "EBT", "EBPT", "EBPTT"}};
 // The BCH+TCH test modes, in which the phone transmits without signalling.
-constexpr bool is_test_mode(OperatingMode m) { return m >= OperatingMode::gbt; }
+constexpr bool is_test_mode(OperatingMode m) {
+    return m >= OperatingMode::gbt;
+}
 
 enum class ConnectionType { a, b, ackb, bler, autom, srbl };
 inline constexpr KeywordTable<ConnectionType, 6> connection_types{
@@ -63,13 +66,37 @@ inline constexpr KeywordTable<BerType, 6> ber_types{
 // Every measurement the test set can set up or initiate, in alphabetical order
 // (the order INIT:ON? lists them in). RXL has settings but cannot be initiated.
 enum class Meas {
-    aaud, berr, bfi, bler, daud, dpow, edp, emac, etxp, fber, ffer, fst,
-    gber, ifer, iqt, mta, orfs, pcal, pfer, pvt, rxl, sber, smon, txp
+    aaud,
+    berr,
+    bfi,
+    bler,
+    daud,
+    dpow,
+    edp,
+    emac,
+    etxp,
+    fber,
+    ffer,
+    fst,
+    gber,
+    ifer,
+    iqt,
+    mta,
+    orfs,
+    pcal,
+    pfer,
+    pvt,
+    rxl,
+    sber,
+    smon,
+    txp
 };
 inline constexpr std::size_t meas_count = 24;
 inline constexpr KeywordTable<Meas, meas_count> measurements{
-    {"AAUD", "BERR", "BFI", "BLER", "DAUD", "DPOW", "EDP", "EMAC", "ETXP", "FBER", "FFER", "FST",
-     "GBER", "IFER", "IQT", "MTA", "ORFS", "PCAL", "PFER", "PVT", "RXL", "SBER", "SMON", "TXP"}};
-constexpr bool can_initiate(Meas m) { return m != Meas::rxl; }
+    {"AAUD", "BERR", "BFI", "BLER", "DAUD", "DPOW", "EDP",  "EMAC", "ETXP", "FBER", "FFER", "FST",
+     "GBER", "IFER", "IQT", "MTA",  "ORFS", "PCAL", "PFER", "PVT",  "RXL",  "SBER", "SMON", "TXP"}};
+constexpr bool can_initiate(Meas m) {
+    return m != Meas::rxl;
+}
 
-}  // namespace gsmbench::sim::model
+} // namespace gsmbench::sim::model

@@ -43,25 +43,38 @@ class BenchSession : public ::testing::Test {
         ASSERT_EQ(OpenGPIB(rm_, &ts_, ts_name.c_str(), 1), 1);
         ASSERT_EQ(OpenInstrument(rm_, &supply_, supply_name.c_str(), 1), 1);
     }
-    void SetUp() override { open(false); }
+    void SetUp() override {
+        open(false);
+    }
     void TearDown() override {
-        if (supply_ != 0) CloseInstrument(supply_);
-        if (rm_ != 0) CloseGPIB(rm_, ts_);
-        if (sim_) sim_->stop();
+        if (supply_ != 0)
+            CloseInstrument(supply_);
+        if (rm_ != 0)
+            CloseGPIB(rm_, ts_);
+        if (sim_)
+            sim_->stop();
     }
 
     // The instrument's oldest error, read on the library's own session so that
     // every line sent before has been executed.
     static std::string session_error(ViSession vi) {
         ViChar text[256] = {};
-        if (BS_Get_Error(vi, text) != VI_SUCCESS) return "(no reply)";
+        if (BS_Get_Error(vi, text) != VI_SUCCESS)
+            return "(no reply)";
         std::string e(text);
-        while (!e.empty() && (e.back() == '\n' || e.back() == '\r')) e.pop_back();
+        while (!e.empty() && (e.back() == '\n' || e.back() == '\r'))
+            e.pop_back();
         return e;
     }
-    std::string sim_error() { return session_error(ts_); }
-    std::string supply_error() { return session_error(supply_); }
-    static bool is_no_error(const std::string& e) { return e.rfind("+0,", 0) == 0; }
+    std::string sim_error() {
+        return session_error(ts_);
+    }
+    std::string supply_error() {
+        return session_error(supply_);
+    }
+    static bool is_no_error(const std::string &e) {
+        return e.rfind("+0,", 0) == 0;
+    }
 
     std::unique_ptr<sim::Bench> sim_;
     ViSession rm_ = 0;
@@ -69,4 +82,4 @@ class BenchSession : public ::testing::Test {
     ViSession supply_ = 0;
 };
 
-}  // namespace gsmbench::integration
+} // namespace gsmbench::integration

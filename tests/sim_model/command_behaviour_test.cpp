@@ -10,11 +10,12 @@
 namespace gsmbench::sim::test {
 namespace {
 
-std::vector<double> numbers(const std::string& reply) {
+std::vector<double> numbers(const std::string &reply) {
     std::vector<double> v;
     std::stringstream in(reply);
     std::string item;
-    while (std::getline(in, item, ',')) v.push_back(std::strtod(item.c_str(), nullptr));
+    while (std::getline(in, item, ','))
+        v.push_back(std::strtod(item.c_str(), nullptr));
     return v;
 }
 
@@ -28,7 +29,7 @@ TEST_F(Commands, TypicalCallSequence) {
     EXPECT_EQ(trim(ts("CALL:CONN?")), "+1");
     ts("CALL:SET:TCH:BAND DCS");
     ts("CALL:SET:TCH 600");
-    EXPECT_EQ(trim(ts("CALL:TCH:BAND?")), "PGSM");  // pending until the handover
+    EXPECT_EQ(trim(ts("CALL:TCH:BAND?")), "PGSM"); // pending until the handover
     ts("CALL:HAND:IMM");
     EXPECT_EQ(trim(ts("CALL:STAT?")), "CONN");
     EXPECT_EQ(trim(ts("CALL:TCH:BAND?")), "DCS");
@@ -80,7 +81,8 @@ TEST_F(Commands, DoneNamesEachFinishedMeasurementOnce) {
     EXPECT_EQ(trim(ts("INIT:COUNt?")), "+2");
     const std::string first = trim(ts("INIT:DONE?"));
     const std::string second = trim(ts("INIT:DONE?"));
-    EXPECT_TRUE((first == "TXP" && second == "PVT") || (first == "PVT" && second == "TXP")) << first << second;
+    EXPECT_TRUE((first == "TXP" && second == "PVT") || (first == "PVT" && second == "TXP"))
+        << first << second;
     EXPECT_EQ(trim(ts("INIT:DONE?")), "NONE");
     ts("INITIATE:TXP:OFF");
     EXPECT_EQ(trim(ts("INIT:ON?")), "PVT");
@@ -91,22 +93,24 @@ TEST_F(Commands, DoneNamesEachFinishedMeasurementOnce) {
 
 // Reply layouts the driver's result records depend on.
 struct Layout {
-    const char* initiate;  // measurement to start first, or nullptr
-    const char* query;
-    std::size_t values;    // number of comma-separated values
+    const char *initiate; // measurement to start first, or nullptr
+    const char *query;
+    std::size_t values; // number of comma-separated values
 };
 
 class ResultLayout : public SimBench, public ::testing::WithParamInterface<Layout> {};
 
 TEST_P(ResultLayout, InCallAndWithoutSignal) {
-    const Layout& l = GetParam();
+    const Layout &l = GetParam();
     for (const bool in_call : {true, false}) {
         ts("*RST");
         supply("*RST");
-        if (in_call) bring_up_call();
-        if (l.initiate) ts(std::string("INITIATE:") + l.initiate + ":ON");
+        if (in_call)
+            bring_up_call();
+        if (l.initiate)
+            ts(std::string("INITIATE:") + l.initiate + ":ON");
         const std::string reply = trim(ts(l.query));
-        EXPECT_EQ(reply.find(' '), std::string::npos) << reply;  // read as one word
+        EXPECT_EQ(reply.find(' '), std::string::npos) << reply; // read as one word
         const auto v = numbers(reply);
         ASSERT_EQ(v.size(), l.values) << l.query << " -> " << reply;
         if (l.initiate && l.values > 1) {
@@ -124,11 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
     Fetch, ResultLayout,
     ::testing::Values(Layout{"TXP", "FETC:TXP:ALL?", 2}, Layout{"TXP", "FETC:TXP:POW?", 1},
                       Layout{"PFER", "FETC:PFER:ALL?", 4}, Layout{"PFER", "FETC:PFER:RMS:AVER?", 1},
-                      Layout{"PFER", "FETC:PFER:PEAK:AVER?", 1}, Layout{"PFER", "FETC:PFER:FERR:AVER?", 1},
-                      Layout{"PVT", "FETC:PVT:ALL?", 5}, Layout{"ORFS", "FETC:ORFS:ALL?", 11},
-                      Layout{"ORFS", "FETC:ORFS:LIM?", 1}, Layout{"BERR", "FETC:BERR:ALL?", 4},
-                      Layout{"FBER", "FETC:FBER:ALL?", 4}, Layout{"DPOW", "FETC:DPOW?", 11},
-                      Layout{nullptr, "CALL:MS:REP:RXL?", 1}, Layout{nullptr, "CALL:MS:REP:RXQ?", 1}));
+                      Layout{"PFER", "FETC:PFER:PEAK:AVER?", 1},
+                      Layout{"PFER", "FETC:PFER:FERR:AVER?", 1}, Layout{"PVT", "FETC:PVT:ALL?", 5},
+                      Layout{"ORFS", "FETC:ORFS:ALL?", 11}, Layout{"ORFS", "FETC:ORFS:LIM?", 1},
+                      Layout{"BERR", "FETC:BERR:ALL?", 4}, Layout{"FBER", "FETC:FBER:ALL?", 4},
+                      Layout{"DPOW", "FETC:DPOW?", 11}, Layout{nullptr, "CALL:MS:REP:RXL?", 1},
+                      Layout{nullptr, "CALL:MS:REP:RXQ?", 1}));
 
 TEST_F(Commands, ResultsUseTheInstrumentNumberFormat) {
     bring_up_call();
@@ -170,7 +175,7 @@ TEST_F(Commands, TxPowerFollowsTheCommandedLevelAndTheCorrection) {
 
 TEST_F(Commands, SettingsReadBackAsTheLibraryDecodesThem) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"SET:TXP:COUNt:STAT 2", "SET:TXP:COUNt:STAT?"},  // any non-zero count state is on
+        {"SET:TXP:COUNt:STAT 2", "SET:TXP:COUNt:STAT?"}, // any non-zero count state is on
         {"SET:TXP:COUNt:NUMB 20", "SET:TXP:COUNt:NUMB?"},
         {"SET:TXP:TIM 500 MS", "SET:TXP:TIM?"},
         {"SET:TXP:TIM:TIME 10 S", "SET:TXP:TIM:TIM?"},
@@ -186,8 +191,8 @@ TEST_F(Commands, SettingsReadBackAsTheLibraryDecodesThem) {
         {"SET:DPOW:COUN:NUMB:GSM 10", "SET:DPOW:COUN:NUMB:GSM?"},
     };
     const std::vector<std::string> expected = {
-        "1", "+20", "+5.00000E-01", "+10", "PROT", "+5.00000E-05", "PBPTT", "SRBL", "TSC7",
-        "-8.53000E+01", "+460;+1;+5", "0", "+9.35200E+08", "+10"};
+        "1",    "+20",  "+5.00000E-01", "+10",        "PROT", "+5.00000E-05", "PBPTT",
+        "SRBL", "TSC7", "-8.53000E+01", "+460;+1;+5", "0",    "+9.35200E+08", "+10"};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         ts(cases[i].first);
         EXPECT_EQ(trim(ts(cases[i].second)), expected[i]) << cases[i].first;
@@ -199,7 +204,7 @@ TEST_F(Commands, SupplyReportsWhatThePhoneDraws) {
     EXPECT_EQ(trim(supply("MEAS:CURR?")), "+0.00000E+00");
     supply("VOLT 3.800000");
     EXPECT_EQ(trim(supply("VOLT?")), "+3.80000E+00");
-    EXPECT_EQ(trim(supply("MEAS:VOLT?")), "+0.00000E+00");  // output still off
+    EXPECT_EQ(trim(supply("MEAS:VOLT?")), "+0.00000E+00"); // output still off
     supply("OUTP ON");
     EXPECT_EQ(trim(supply("OUTP?")), "1");
     EXPECT_EQ(trim(supply("MEAS:VOLT?")), "+3.80000E+00");
@@ -219,5 +224,5 @@ TEST_F(Commands, StateDumpCoversBothInstruments) {
     EXPECT_EQ(state["supply"]["model"]["output"], true);
 }
 
-}  // namespace
-}  // namespace gsmbench::sim::test
+} // namespace
+} // namespace gsmbench::sim::test

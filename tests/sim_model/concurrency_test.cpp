@@ -14,7 +14,7 @@ class Concurrency : public SimBench {
   protected:
     void SetUp() override {
         SimBench::SetUp();
-        ts("SIM:TSC 0.01");  // real waits, a hundred times faster
+        ts("SIM:TSC 0.01"); // real waits, a hundred times faster
     }
 };
 
@@ -47,11 +47,13 @@ TEST_F(Concurrency, BlockedFetchDoesNotHoldUpOtherClients) {
         clients.emplace_back([&, c] {
             for (int i = 0; i < 200; ++i) {
                 const std::string r = c % 2 ? supply("MEAS:VOLT?") : ts("CALL:STAT?");
-                if (r == (c % 2 ? "+3.80000E+00\n" : "CONN\n")) ++good;
+                if (r == (c % 2 ? "+3.80000E+00\n" : "CONN\n"))
+                    ++good;
             }
         });
     }
-    for (auto& t : clients) t.join();
+    for (auto &t : clients)
+        t.join();
     fetcher.join();
     EXPECT_EQ(good.load(), 800);
     EXPECT_EQ(result.rfind("+0,+2.00000E+04,", 0), 0u) << result;
@@ -68,15 +70,17 @@ TEST_F(Concurrency, EndingTheCallWakesNewReportWaiters) {
     for (int i = 0; i < 3; ++i) {
         readers.emplace_back([&] {
             for (int k = 0; k < 5; ++k) {
-                if (!ts("CALL:MS:REP:RXL:NEW?").empty()) ++answered;
+                if (!ts("CALL:MS:REP:RXL:NEW?").empty())
+                    ++answered;
             }
         });
     }
     ts("CALL:END");
-    for (auto& t : readers) t.join();
+    for (auto &t : readers)
+        t.join();
     EXPECT_EQ(answered.load(), 15);
     EXPECT_TRUE(no_error(error()));
 }
 
-}  // namespace
-}  // namespace gsmbench::sim::test
+} // namespace
+} // namespace gsmbench::sim::test

@@ -73,33 +73,35 @@ TEST_P(PclTable, NominalPower) {
 INSTANTIATE_TEST_SUITE_P(Bands, PclTable,
                          ::testing::Values(PclCase{Band::pgsm, 5, 33}, PclCase{Band::pgsm, 19, 5},
                                            PclCase{Band::pgsm, 12, 19}, PclCase{Band::pgsm, 2, 33},
-                                           PclCase{Band::egsm, 31, 5}, PclCase{Band::gsm850, 10, 23},
-                                           PclCase{Band::dcs, 0, 30}, PclCase{Band::dcs, 15, 0},
-                                           PclCase{Band::dcs, 7, 16}, PclCase{Band::dcs, 20, 0},
-                                           PclCase{Band::pcs, 30, 30}, PclCase{Band::pcs, 3, 24}));
+                                           PclCase{Band::egsm, 31, 5},
+                                           PclCase{Band::gsm850, 10, 23}, PclCase{Band::dcs, 0, 30},
+                                           PclCase{Band::dcs, 15, 0}, PclCase{Band::dcs, 7, 16},
+                                           PclCase{Band::dcs, 20, 0}, PclCase{Band::pcs, 30, 30},
+                                           PclCase{Band::pcs, 3, 24}));
 
 struct ChannelCase {
     Band band;
     int channel;
-    double uplink_mhz;  // 0: not a channel of the band
+    double uplink_mhz; // 0: not a channel of the band
 };
 
 class ChannelPlan : public ::testing::TestWithParam<ChannelCase> {};
 
 TEST_P(ChannelPlan, UplinkFrequencyAndValidity) {
-    const auto& c = GetParam();
+    const auto &c = GetParam();
     EXPECT_EQ(channel_valid(c.band, c.channel), c.uplink_mhz != 0.0);
     EXPECT_NEAR(uplink_hz(c.band, c.channel) / 1e6, c.uplink_mhz, 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bands, ChannelPlan,
-                         ::testing::Values(ChannelCase{Band::pgsm, 1, 890.2}, ChannelCase{Band::pgsm, 124, 914.8},
-                                           ChannelCase{Band::pgsm, 0, 0}, ChannelCase{Band::egsm, 0, 890.0},
-                                           ChannelCase{Band::egsm, 975, 880.2}, ChannelCase{Band::rgsm, 955, 876.2},
-                                           ChannelCase{Band::dcs, 512, 1710.2}, ChannelCase{Band::dcs, 885, 1784.8},
-                                           ChannelCase{Band::dcs, 886, 0}, ChannelCase{Band::pcs, 810, 1909.8},
-                                           ChannelCase{Band::gsm850, 251, 848.8}, ChannelCase{Band::gsm450, 259, 450.6},
-                                           ChannelCase{Band::gsm750, 511, 791.8}));
+INSTANTIATE_TEST_SUITE_P(
+    Bands, ChannelPlan,
+    ::testing::Values(ChannelCase{Band::pgsm, 1, 890.2}, ChannelCase{Band::pgsm, 124, 914.8},
+                      ChannelCase{Band::pgsm, 0, 0}, ChannelCase{Band::egsm, 0, 890.0},
+                      ChannelCase{Band::egsm, 975, 880.2}, ChannelCase{Band::rgsm, 955, 876.2},
+                      ChannelCase{Band::dcs, 512, 1710.2}, ChannelCase{Band::dcs, 885, 1784.8},
+                      ChannelCase{Band::dcs, 886, 0}, ChannelCase{Band::pcs, 810, 1909.8},
+                      ChannelCase{Band::gsm850, 251, 848.8}, ChannelCase{Band::gsm450, 259, 450.6},
+                      ChannelCase{Band::gsm750, 511, 791.8}));
 
 TEST(PathLoss, InterpolatesBetweenPointsAndHoldsOutside) {
     PathLoss p;
@@ -111,7 +113,7 @@ TEST(PathLoss, InterpolatesBetweenPointsAndHoldsOutside) {
     EXPECT_DOUBLE_EQ(p.gain_at(100e6), -1.0);
     EXPECT_DOUBLE_EQ(p.gain_at(2000e6), -3.0);
     p.set_frequencies({});
-    EXPECT_DOUBLE_EQ(p.gain_at(1e9), -3.0);  // gains without frequencies: the first everywhere
+    EXPECT_DOUBLE_EQ(p.gain_at(1e9), -3.0); // gains without frequencies: the first everywhere
 }
 
 // --- call processing ------------------------------------------------------
@@ -120,12 +122,12 @@ TEST_F(ModelTest, PhoneBootsRegistersAndPlacesItsAutomaticCall) {
     EXPECT_EQ(phone_state(), PhoneState::off);
     power(3.8, true);
     EXPECT_EQ(phone_state(), PhoneState::booting);
-    pass(2.0);  // boot
+    pass(2.0); // boot
     EXPECT_EQ(phone_state(), PhoneState::registering);
-    pass(1.5);  // location update
+    pass(1.5); // location update
     EXPECT_EQ(phone_state(), PhoneState::idle);
     EXPECT_EQ(call_state(), CallState::idle);
-    pass(1.0);  // automatic call delay
+    pass(1.0); // automatic call delay
     EXPECT_EQ(call_state(), CallState::sreq);
     pass(0.3);
     EXPECT_EQ(call_state(), CallState::aler);
@@ -140,7 +142,7 @@ TEST_F(ModelTest, LatePollSeesTheWholeChainAtOnce) {
 }
 
 struct NoCampCase {
-    const char* name;
+    const char *name;
     double volts;
     bool output;
     OperatingMode mode;
@@ -151,7 +153,7 @@ struct NoCampCase {
 class NoCamp : public ModelTest, public ::testing::WithParamInterface<NoCampCase> {};
 
 TEST_P(NoCamp, PhoneDoesNotRegister) {
-    const auto& c = GetParam();
+    const auto &c = GetParam();
     {
         auto a = bench_.access();
         bench_.ts.mode = c.mode;
@@ -166,12 +168,13 @@ TEST_P(NoCamp, PhoneDoesNotRegister) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conditions, NoCamp,
-    ::testing::Values(NoCampCase{"output off", 3.8, false, OperatingMode::call, -85, Band::pgsm},
-                      NoCampCase{"under voltage", 3.2, true, OperatingMode::call, -85, Band::pgsm},
-                      NoCampCase{"over voltage", 4.5, true, OperatingMode::call, -85, Band::pgsm},
-                      NoCampCase{"cell off", 3.8, true, OperatingMode::off, -85, Band::pgsm},
-                      NoCampCase{"below sensitivity", 3.8, true, OperatingMode::call, -108.5, Band::pgsm},
-                      NoCampCase{"band the phone lacks", 3.8, true, OperatingMode::call, -85, Band::gsm450}));
+    ::testing::Values(
+        NoCampCase{"output off", 3.8, false, OperatingMode::call, -85, Band::pgsm},
+        NoCampCase{"under voltage", 3.2, true, OperatingMode::call, -85, Band::pgsm},
+        NoCampCase{"over voltage", 4.5, true, OperatingMode::call, -85, Band::pgsm},
+        NoCampCase{"cell off", 3.8, true, OperatingMode::off, -85, Band::pgsm},
+        NoCampCase{"below sensitivity", 3.8, true, OperatingMode::call, -108.5, Band::pgsm},
+        NoCampCase{"band the phone lacks", 3.8, true, OperatingMode::call, -85, Band::gsm450}));
 
 TEST_F(ModelTest, RegistersAtTheVoltageLimitsAndAtSensitivity) {
     {
@@ -273,7 +276,7 @@ TEST_F(ModelTest, HandoverMovesTheCallToThePendingChannel) {
         auto a = bench_.access();
         bench_.set_tch_band(Band::dcs, false);
         bench_.set_tch_channel(Band::dcs, 600, false);
-        EXPECT_EQ(bench_.ts.tch.band, Band::pgsm);  // pending only while the call is up
+        EXPECT_EQ(bench_.ts.tch.band, Band::pgsm); // pending only while the call is up
         bench_.handover();
     }
     EXPECT_EQ(call_state(), CallState::hand);
@@ -327,7 +330,7 @@ TEST_F(ModelTest, MeasurementRunsForItsDurationAndIsReportedDoneOnce) {
         bench_.initiate(Meas::txp);
         bool running = false;
         EXPECT_FALSE(bench_.take_done(running).has_value());
-        EXPECT_TRUE(running);  // INIT:DONE? says WAIT
+        EXPECT_TRUE(running); // INIT:DONE? says WAIT
     }
     const double d = [&] {
         auto a = bench_.access();
@@ -345,7 +348,7 @@ TEST_F(ModelTest, MeasurementRunsForItsDurationAndIsReportedDoneOnce) {
     bool running = true;
     EXPECT_EQ(bench_.take_done(running), Meas::txp);
     EXPECT_FALSE(bench_.take_done(running).has_value());
-    EXPECT_FALSE(running);  // NONE
+    EXPECT_FALSE(running); // NONE
     ASSERT_EQ(bench_.measurements_on().size(), 1u);
 }
 
@@ -353,7 +356,7 @@ TEST_F(ModelTest, TimeoutEndsALongMeasurement) {
     connect();
     {
         auto a = bench_.access();
-        auto& s = bench_.settings(Meas::berr);
+        auto &s = bench_.settings(Meas::berr);
         s.count = 1000000;
         s.timeout_state = true;
         s.timeout_s = 1.0;
@@ -366,7 +369,7 @@ TEST_F(ModelTest, DoneOrderFollowsCompletion) {
     connect();
     {
         auto a = bench_.access();
-        bench_.initiate(Meas::orfs);  // the longest of the three
+        bench_.initiate(Meas::orfs); // the longest of the three
         bench_.initiate(Meas::txp);
         bench_.initiate(Meas::pfer);
     }
@@ -380,27 +383,27 @@ TEST_F(ModelTest, DoneOrderFollowsCompletion) {
 }
 
 TEST_F(ModelTest, NoSignalGivesANonZeroIntegrityAndNoValues) {
-    power(3.8, true);  // not yet in a call
+    power(3.8, true); // not yet in a call
     const MeasResult r = measure(Meas::txp);
     EXPECT_EQ(r.integrity, Integrity::under_range);
     ASSERT_EQ(r.values.size(), 1u);
     EXPECT_EQ(r.values[0], not_a_number);
     auto a = bench_.access();
-    EXPECT_EQ(bench_.fetch(a, Meas::pvt).integrity, Integrity::no_result);  // never initiated
+    EXPECT_EQ(bench_.fetch(a, Meas::pvt).integrity, Integrity::no_result); // never initiated
 }
 
 struct PowerCase {
     Band band;
     int pcl;
-    double correction_db;  // path-loss correction at every frequency
-    double cable_loss_db;  // the real loss
-    double expected_dbm;   // reported by the test set
+    double correction_db; // path-loss correction at every frequency
+    double cable_loss_db; // the real loss
+    double expected_dbm;  // reported by the test set
 };
 
 class TxPower : public ModelTest, public ::testing::WithParamInterface<PowerCase> {};
 
 TEST_P(TxPower, FollowsPclAndPathLoss) {
-    const auto& c = GetParam();
+    const auto &c = GetParam();
     {
         auto a = bench_.access();
         bench_.ts.correction.set_gains({c.correction_db});
@@ -415,15 +418,15 @@ TEST_P(TxPower, FollowsPclAndPathLoss) {
     EXPECT_NEAR(r.values.at(0), c.expected_dbm, 0.5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Results, TxPower,
-                         ::testing::Values(PowerCase{Band::pgsm, 5, 0, 0, 33}, PowerCase{Band::pgsm, 19, 0, 0, 5},
-                                           PowerCase{Band::pgsm, 10, 0, 0, 23}, PowerCase{Band::dcs, 0, 0, 0, 30},
-                                           PowerCase{Band::dcs, 15, 0, 0, 0},
-                                           // the correction is added back: -2 dB of loss reads 2 dB more
-                                           PowerCase{Band::pgsm, 5, -2, 0, 35},
-                                           // a real loss the correction compensates
-                                           PowerCase{Band::pgsm, 5, -3, 3, 33},
-                                           PowerCase{Band::pgsm, 5, 0, 3, 30}));
+INSTANTIATE_TEST_SUITE_P(
+    Results, TxPower,
+    ::testing::Values(PowerCase{Band::pgsm, 5, 0, 0, 33}, PowerCase{Band::pgsm, 19, 0, 0, 5},
+                      PowerCase{Band::pgsm, 10, 0, 0, 23}, PowerCase{Band::dcs, 0, 0, 0, 30},
+                      PowerCase{Band::dcs, 15, 0, 0, 0},
+                      // the correction is added back: -2 dB of loss reads 2 dB more
+                      PowerCase{Band::pgsm, 5, -2, 0, 35},
+                      // a real loss the correction compensates
+                      PowerCase{Band::pgsm, 5, -3, 3, 33}, PowerCase{Band::pgsm, 5, 0, 3, 30}));
 
 TEST_F(ModelTest, BitErrorRatioRisesTowardsSensitivity) {
     connect();
@@ -442,7 +445,7 @@ TEST_F(ModelTest, BitErrorRatioRisesTowardsSensitivity) {
         EXPECT_GE(r.values[1], previous) << cell;
         previous = r.values[1];
     }
-    EXPECT_GT(previous, 1.0);  // below sensitivity: percent-level errors
+    EXPECT_GT(previous, 1.0); // below sensitivity: percent-level errors
 }
 
 TEST_F(ModelTest, ReportsFollowCellPowerAndPathLoss) {
@@ -453,7 +456,7 @@ TEST_F(ModelTest, ReportsFollowCellPowerAndPathLoss) {
     ASSERT_TRUE(r.has_value());
     EXPECT_NEAR(r->rx_level, 41, 2);
     EXPECT_EQ(r->rx_quality, 0);
-    bench_.ts.correction.set_gains({-10.0});  // the test set raises its output by 10 dB
+    bench_.ts.correction.set_gains({-10.0}); // the test set raises its output by 10 dB
     clock_->advance(1.0);
     r = bench_.new_report(a);
     EXPECT_NEAR(r->rx_level, 51, 2);
@@ -473,13 +476,13 @@ TEST_F(ModelTest, OrfsValuesFollowTheOffsetLists) {
     }
     MeasResult r = measure(Meas::orfs);
     ASSERT_EQ(r.values.size(), 2u);
-    EXPECT_GT(r.values[0], r.values[1]);  // falls with the offset
+    EXPECT_GT(r.values[0], r.values[1]); // falls with the offset
     EXPECT_TRUE(r.within_limits);
     // A starved supply compresses the PA: splatter beyond the limits.
     power(3.35, true);
     r = measure(Meas::orfs);
     EXPECT_FALSE(r.within_limits);
-    EXPECT_EQ(measure(Meas::pvt).values.at(0), 1.0);  // mask failed
+    EXPECT_EQ(measure(Meas::pvt).values.at(0), 1.0); // mask failed
 }
 
 TEST_F(ModelTest, SupplyCurrentFollowsThePhone) {
@@ -530,8 +533,8 @@ TEST(ModelSeed, EqualSeedsGiveEqualResults) {
     EXPECT_NE(run(3), run(4));
 }
 
-}  // namespace
-}  // namespace gsmbench::sim::model
+} // namespace
+} // namespace gsmbench::sim::model
 
 namespace gsmbench::sim::model {
 namespace {
@@ -550,9 +553,9 @@ TEST_F(ModelTest, ContinuousMeasurementKeepsRunningAndReportsEachCompletion) {
     bool running = false;
     EXPECT_EQ(bench_.take_done(running), Meas::txp);
     EXPECT_FALSE(bench_.take_done(running).has_value());
-    EXPECT_TRUE(running);  // the next cycle is under way: WAIT
-    EXPECT_EQ(bench_.fetch(a, Meas::txp).integrity, Integrity::normal);  // the last cycle's result
+    EXPECT_TRUE(running); // the next cycle is under way: WAIT
+    EXPECT_EQ(bench_.fetch(a, Meas::txp).integrity, Integrity::normal); // the last cycle's result
 }
 
-}  // namespace
-}  // namespace gsmbench::sim::model
+} // namespace
+} // namespace gsmbench::sim::model

@@ -33,12 +33,16 @@ class SimBench : public ::testing::Test {
     // The oldest entry of an instrument's error queue, line feed removed.
     std::string error(std::string_view instrument = "testset") {
         std::string e = bench_->execute(instrument, "SYST:ERR?");
-        while (!e.empty() && (e.back() == '\n' || e.back() == '\r')) e.pop_back();
+        while (!e.empty() && (e.back() == '\n' || e.back() == '\r'))
+            e.pop_back();
         return e;
     }
-    static bool no_error(const std::string& e) { return e.rfind("+0,", 0) == 0 || e == "0,\"No error\""; }
+    static bool no_error(const std::string &e) {
+        return e.rfind("+0,", 0) == 0 || e == "0,\"No error\"";
+    }
     static std::string trim(std::string s) {
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+            s.pop_back();
         return s;
     }
     // Powers the phone and lets it register and set up its automatic call.
@@ -66,4 +70,4 @@ class SharedSimBench : public SimBench {
     static inline std::unique_ptr<Bench> shared_;
 };
 
-}  // namespace gsmbench::sim::test
+} // namespace gsmbench::sim::test
