@@ -83,8 +83,10 @@ class BenchSession {
             return;
         }
         set_visa_trace([this](ViSession vi, TraceDirection dir, std::string_view text, ViStatus status) {
-            std::string line = "[" + format_fixed(elapsed(), 6) + " s] " + session_name(vi) +
-                               (dir == TraceDirection::sent ? " > " : " < ") + printable(text);
+            // Seen from the instrument, as the simulator's own trace shows it:
+            // "<" what it received, ">" what it answered.
+            std::string line = "   " + format_fixed(elapsed(), 6) + " " + session_name(vi) +
+                               (dir == TraceDirection::sent ? " < " : " > ") + printable(text);
             if (status != VI_SUCCESS) {
                 char buf[40];
                 std::snprintf(buf, sizeof buf, "  (status 0x%08X)", static_cast<unsigned>(status));

@@ -90,21 +90,27 @@ void write_table(std::ostream &out, const RunReport &report, bool color) {
             out << text << '\n';
         }
     };
-    line({headings[0], headings[1], headings[2], headings[3], headings[4], headings[5], headings[6]},
-         false);
-    std::size_t total = 0;
-    for (const auto w : width) {
-        total += w + 2;
+    if (!cells.empty()) {
+        line({headings[0], headings[1], headings[2], headings[3], headings[4], headings[5], headings[6]},
+             false);
+        std::size_t total = 0;
+        for (const auto w : width) {
+            total += w + 2;
+        }
+        out << std::string(total - 2, '-') << '\n';
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            line(cells[i], report.rows[i].verdict == Verdict::fail);
+        }
+        out << '\n';
     }
-    out << std::string(total - 2, '-') << '\n';
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        line(cells[i], report.rows[i].verdict == Verdict::fail);
-    }
-    out << '\n';
     const RunSummary &s = report.summary;
+    if (!s.testset_identity.empty()) {
+        out << "Test set: " << s.testset_identity << " (" << s.testset_resource << ")\n";
+    }
     if (s.error) {
-        out << "Error: " << s.failed_call << " returned " << s.status << " (0x" << std::hex
-            << static_cast<std::uint32_t>(s.status) << std::dec << "): " << s.status_text << '\n';
+        out << "Error: " << s.failed_call << " failed with status " << s.status << " (0x" << std::hex
+            << std::uppercase << static_cast<std::uint32_t>(s.status) << std::dec << std::nouppercase
+            << "): " << s.status_text << '\n';
         if (!s.error_detail.empty()) {
             out << "       " << s.error_detail << '\n';
         }
