@@ -34,6 +34,16 @@ class Vxi11CutReply : public Vxi11Session {
     Vxi11CutReply() : Vxi11Session({1024, 0, 0, true}) {}
 };
 
+class Vxi11HostileServer : public Vxi11Session {
+  protected:
+    Vxi11HostileServer() : Vxi11Session(hostile()) {}
+    static Vxi11Options hostile() {
+        Vxi11Options o;
+        o.oversized_read_reply = true;
+        return o;
+    }
+};
+
 class Vxi11SmallChunks : public Vxi11Session {
   protected:
     // Replies come 7 bytes per device_read, in 5-byte record fragments.
@@ -138,6 +148,15 @@ TEST_F(Vxi11CutReply, AReplyCutByTheTimeOutIsSkippedWhenItsRestArrives) {
     std::string reply;
     ASSERT_EQ(query(vi, "ECHO? in step\n", reply), VI_SUCCESS);
     EXPECT_EQ(reply, "in step\n");
+}
+
+TEST_F(Vxi11HostileServer, OversizedReplyIsAnIoErrorAndEndsTheLink) {
+    ASSERT_EQ(viPrintf(vi, "*IDN?\n"), VI_SUCCESS);
+    char buf[32];
+    EXPECT_EQ(viScanf(vi, "%31t", buf), VI_ERROR_IO);
+    // The stream position is lost: the session does not pretend otherwise.
+    EXPECT_EQ(viPrintf(vi, "*IDN?\n"), VI_ERROR_CONN_LOST);
+    EXPECT_EQ(viClose(vi), VI_SUCCESS);
 }
 
 TEST_F(Vxi11Session, DroppedConnectionIsReportedAsConnectionLost) {

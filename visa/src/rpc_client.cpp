@@ -25,6 +25,14 @@ RpcClient::~RpcClient() {
     close();
 }
 
+void RpcClient::mark_broken() noexcept {
+    broken_ = true;
+    // Hang up at once: the server then drops our link (VXI-11 servers destroy
+    // a link whose connection closes). The descriptor itself stays ours until
+    // close(), so a concurrent abort can never hit a reused number.
+    shutdown_socket(socket_);
+}
+
 void RpcClient::close() noexcept {
     close_socket(socket_);
     socket_ = kInvalidSocket;
@@ -54,7 +62,7 @@ ViStatus RpcClient::receive_record(const Deadline &deadline) noexcept {
                 return VI_ERROR_TMO;
             }
             if (r != IoResult::ok) {
-                broken_ = true;
+                mark_broken();
                 return r == IoResult::closed ? VI_ERROR_CONN_LOST : VI_ERROR_IO;
             }
             in_tail_ = got;
@@ -62,12 +70,12 @@ ViStatus RpcClient::receive_record(const Deadline &deadline) noexcept {
         try {
             in_head_ += record_.feed({in_buffer_.data() + in_head_, in_tail_ - in_head_});
         } catch (...) { // out of memory while growing the record
-            broken_ = true;
+            mark_broken();
             return VI_ERROR_ALLOC;
         }
     }
     if (record_.state() == rpc::RecordAssembler::State::error) {
-        broken_ = true; // the stream position is lost: nothing after this can be trusted
+        mark_broken(); // the stream position is lost: nothing after this can be trusted
         return VI_ERROR_IO;
     }
     return VI_SUCCESS;
@@ -87,7 +95,7 @@ ViStatus RpcClient::call(const rpc::XdrWriter &message, const Deadline &deadline
     if (sent != IoResult::ok) {
         // A call cut off mid-record leaves the server reading garbage.
         if (sent != IoResult::timeout || written != 0) {
-            broken_ = true;
+            mark_broken();
         }
         return sent == IoResult::timeout
                    ? VI_ERROR_TMO
@@ -101,7 +109,7 @@ ViStatus RpcClient::call(const rpc::XdrWriter &message, const Deadline &deadline
         reader_ = rpc::XdrReader(record_.record());
         rpc::ReplyHeader header;
         if (!rpc::decode_reply_header(reader_, header)) {
-            broken_ = true;
+            mark_broken();
             return VI_ERROR_IO;
         }
         if (header.xid != xid_) {

@@ -39,6 +39,7 @@ class RpcClient {
 
   private:
     ViStatus receive_record(const Deadline &deadline) noexcept;
+    void mark_broken() noexcept;
 
     socket_t socket_;
     RecvTimeoutCache recv_timeout_;

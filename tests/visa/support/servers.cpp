@@ -335,6 +335,14 @@ void Vxi11Server::serve_core(int fd) {
                 break;
             }
             vx::DeviceReadResp resp;
+            if (options_.oversized_read_reply) {
+                std::uint8_t mark[rpc::kRecordMarkSize];
+                rpc::put_record_mark(mark, rpc::kFragmentLengthMask, true);
+                if (!send_all(fd, mark, sizeof mark)) {
+                    break;
+                }
+                continue;
+            }
             if (output.empty() && !held.empty() && options_.split_held_reply) {
                 resp.reason = vx::kReasonEnd;
                 resp.data = {reinterpret_cast<const std::uint8_t *>(held.data()), held.size()};

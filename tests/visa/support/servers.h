@@ -58,6 +58,9 @@ struct Vxi11Options {
     // A held reply's device_read answer goes out in two parts: the first bytes
     // at once, the rest only after release_hold() (a reply cut by a time-out).
     bool split_held_reply = false;
+    // Answer device_read with a record header announcing 2 GiB (a hostile or
+    // broken server).
+    bool oversized_read_reply = false;
     // Portmapper port; 0 picks an ephemeral one (111 lets stock clients in).
     std::uint16_t portmapper_port = 0;
 };
