@@ -37,8 +37,8 @@ extern "C" {
  * IPv4 addresses or bracketed IPv6 addresses; keywords are case-insensitive.
  * GPIB, ASRL, USB, VXI and PXI names return VI_ERROR_NSUP_OPER; malformed
  * names VI_ERROR_INV_RSRC_NAME; a host or device that refuses, does not answer
- * within the open bound (the open time-out, or 3000 ms when it is 0), or does
- * not exist VI_ERROR_RSRC_NFOUND.
+ * within the open bound (the open time-out, at most 60 s, or 3000 ms when it is
+ * 0), or does not exist VI_ERROR_RSRC_NFOUND.
  *
  * Every I/O operation has one deadline, VI_ATTR_TMO_VALUE from its start (each
  * network wait and each VXI-11 call gets what is left), and fails with
