@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "float_list_check.h"
 
@@ -63,6 +65,50 @@ TEST(FloatListRandom, MatchesReferenceAndStaysInBounds) {
             ADD_FAILURE() << "input " << n << " \"" << reply << "\" capacity " << capacity << ": "
                           << problem;
         }
+    }
+}
+
+// Calls on several threads at once share nothing: each must decode exactly
+// what a lone call decodes (a tokenizer with hidden state, like strtok, would
+// mix the threads' replies). Run under ThreadSanitizer by the concurrency
+// label.
+TEST(FloatListConcurrency, ThreadsDecodeIndependently) {
+    constexpr int kReplies = 2000;
+    constexpr int kThreads = 4;
+    constexpr int kCapacity = 8;
+    std::mt19937 rng(7u);
+    std::vector<std::string> replies;
+    std::vector<std::vector<float>> alone;
+    for (int i = 0; i < kReplies; ++i) {
+        replies.push_back(random_reply(rng));
+        std::vector<float> values(kCapacity, 0.0f);
+        gsmbench::meas::parse_float_list(replies.back().c_str(), values.data(), kCapacity);
+        alone.push_back(values);
+    }
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round) {
+                for (int i = (t * 397) % kReplies, n = 0; n < kReplies;
+                     ++n, i = (i + 1) % kReplies) {
+                    std::vector<float> values(kCapacity, 0.0f);
+                    gsmbench::meas::parse_float_list(replies[i].c_str(), values.data(), kCapacity);
+                    for (int k = 0; k < kCapacity; ++k) {
+                        if (!gsmbench::fuzz::same_bits(values[k], alone[i][k])) {
+                            ++mismatches[t];
+                            break;
+                        }
+                    }
+                }
+            }
+        });
+    }
+    for (auto &thread : threads) {
+        thread.join();
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(mismatches[t], 0) << "thread " << t;
     }
 }
 
