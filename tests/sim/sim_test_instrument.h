@@ -194,6 +194,11 @@ class TestInstrument final : public Instrument {
                  if (auto v = r.integer(0, 0, 1 << 30))
                      out.integer(*v);
              }},
+            {"BLOB", nullptr,
+             [](Request &r, Response &out) {
+                 if (auto v = r.integer(0, 1, 1 << 20))
+                     out.raw(std::string(std::size_t(*v), 'B'));
+             }},
             {"THRow", [](Request &) { throw std::runtime_error("model failure"); }, nullptr},
             {"PUSH", [this](Request &r) {
                  if (auto v = r.integer(0, -999, -1))

@@ -86,13 +86,13 @@ TEST_F(SocketServer, ClientThatLeavesMidQueryDoesNotDisturbOthers) {
 TEST_F(SocketServer, ClientThatNeverReadsIsDroppedAndOthersCarryOn) {
     ScpiClient flood(bench->test_set_port());
     ScpiClient other(bench->test_set_port());
-    // Send queries without reading until the kernel buffers are full (a non-blocking send
-    // fails) or a bound is reached.
+    // Send queries with large replies without reading until the kernel buffers are full (a
+    // non-blocking send fails) or a bound is reached.
     std::string burst;
-    for (int i = 0; i < 1000; ++i)
-        burst += "SIM:STAT?\n";
+    for (int i = 0; i < 100; ++i)
+        burst += "BLOB? 65536\n";
     std::size_t total = 0;
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 200; ++i) {
         ssize_t n = ::send(flood.fd(), burst.data(), burst.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n <= 0)
             break;
