@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "link/decode.h"
 #include "link/format.h"
@@ -58,9 +59,16 @@ template <std::size_t N> struct Reply {
     char text[N] = {};
 };
 
+// Output slots are the caller's ViInt32, which is `long` on Windows and `int`
+// elsewhere: accept either 32-bit integer type.
+template <typename Int>
+inline constexpr bool is_int32_slot = std::is_integral_v<Int> && std::is_signed_v<Int> &&
+                                      sizeof(Int) == 4;
+
 // Integer query: atol decoding of the whole reply.
-template <std::size_t N>
-ViStatus query_int(ViSession vi, const char *line, std::int32_t *out) noexcept {
+template <std::size_t N, typename Int>
+ViStatus query_int(ViSession vi, const char *line, Int *out) noexcept {
+    static_assert(is_int32_slot<Int>);
     if (out == nullptr) {
         return kLibraryError;
     }
@@ -90,9 +98,10 @@ ViStatus query_float(ViSession vi, const char *line, float *out) noexcept {
 
 // Keyword query: the code of the first matching keyword, or the table's
 // unrecognised code with kLibraryError.
-template <std::size_t N>
+template <std::size_t N, typename Int>
 ViStatus query_keyword(ViSession vi, const char *line, const KeywordTable &table,
-                       std::int32_t *out) noexcept {
+                       Int *out) noexcept {
+    static_assert(is_int32_slot<Int>);
     if (out == nullptr) {
         return kLibraryError;
     }
@@ -101,13 +110,16 @@ ViStatus query_keyword(ViSession vi, const char *line, const KeywordTable &table
     if (failed(status)) {
         return status;
     }
-    return decode_keyword(reply.text, table, *out) ? VI_SUCCESS : kLibraryError;
+    std::int32_t code = 0;
+    const bool matched = decode_keyword(reply.text, table, code);
+    *out = code;
+    return matched ? VI_SUCCESS : kLibraryError;
 }
 
 // Composed-query forms: the query line is built from a template first; a line
 // that does not fit is refused before anything is sent.
-template <std::size_t LineN, std::size_t ReplyN, typename... Args>
-ViStatus query_int_format(ViSession vi, std::int32_t *out, const char *tmpl,
+template <std::size_t LineN, std::size_t ReplyN, typename Int, typename... Args>
+ViStatus query_int_format(ViSession vi, Int *out, const char *tmpl,
                           const Args &...args) noexcept {
     Line<LineN> line;
     if (!compose(line, tmpl, args...)) {

@@ -18,8 +18,8 @@ long header_first_system_error(void);
 
 int main(void) {
     CHECK(visa_first_system_error() == header_first_system_error());
-    CHECK((unsigned long)VI_ERROR_SYSTEM_ERROR == 0xBFFF0000UL ||
-          (unsigned long)(ViStatus)VI_ERROR_SYSTEM_ERROR == 0xBFFF0000UL);
+    CHECK((ViUInt32)(ViStatus)VI_ERROR_SYSTEM_ERROR == 0xBFFF0000UL);
+    CHECK((ViStatus)VI_ERROR_SYSTEM_ERROR < 0);
     CHECK(sizeof(ViInt32) == 4 && sizeof(ViSession) == 4 && sizeof(ViBoolean) == 2);
     CHECK(sizeof(ChannelBandText) == 68);
     CHECK(sizeof(ChannelBandCode) == 12);

@@ -1,6 +1,8 @@
 #include "fake_visa.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +20,7 @@ void FakeVisa::reset() {
     std::lock_guard lock(mutex_);
     sessions_.clear();
     injections_.clear();
-    counts_.clear();
+    std::fill(std::begin(counts_), std::end(counts_), 0);
     closed_.clear();
     opened_names_.clear();
     next_handle_ = 0x100;
@@ -69,8 +71,7 @@ std::vector<std::string> FakeVisa::scanf_formats(ViSession vi) const {
 
 std::size_t FakeVisa::call_count(VisaCall call) const {
     std::lock_guard lock(mutex_);
-    auto it = counts_.find(call);
-    return it == counts_.end() ? 0 : it->second;
+    return counts_[static_cast<std::size_t>(call)];
 }
 
 std::size_t FakeVisa::pending_replies(ViSession vi) const {
@@ -101,7 +102,7 @@ void FakeVisa::set_fixed_reply(ViSession vi, const char *reply) {
 }
 
 bool FakeVisa::take_injection(VisaCall call, ViStatus &status) {
-    ++counts_[call];
+    ++counts_[static_cast<std::size_t>(call)];
     bool hit = false;
     for (auto it = injections_.begin(); it != injections_.end();) {
         if (it->call != call) {
@@ -174,12 +175,12 @@ ViStatus FakeVisa::do_printf(ViSession vi, const char *format, va_list args) {
     std::lock_guard lock(mutex_);
     auto it = sessions_.find(vi);
     if (it == sessions_.end() || !it->second.open) {
-        ++counts_[VisaCall::printf];
+        ++counts_[static_cast<std::size_t>(VisaCall::printf)];
         return VI_ERROR_INV_OBJECT;
     }
     Session &session = it->second;
     if (session.fixed_reply != nullptr) {
-        ++counts_[VisaCall::printf];
+        ++counts_[static_cast<std::size_t>(VisaCall::printf)];
         return VI_SUCCESS; // benchmark mode: nothing recorded, nothing allocated
     }
     // Expand the format as VISA would: only "%s", "%d", "%f" and "%%" are
@@ -249,7 +250,7 @@ ViStatus FakeVisa::do_scanf(ViSession vi, const char *format, va_list args) {
     std::lock_guard lock(mutex_);
     auto it = sessions_.find(vi);
     if (it == sessions_.end() || !it->second.open) {
-        ++counts_[VisaCall::scanf];
+        ++counts_[static_cast<std::size_t>(VisaCall::scanf)];
         return VI_ERROR_INV_OBJECT;
     }
     Session &session = it->second;
@@ -257,11 +258,11 @@ ViStatus FakeVisa::do_scanf(ViSession vi, const char *format, va_list args) {
     char kind = 0;
     long width = -1;
     if (!parse_read_directive(format, kind, width)) {
-        ++counts_[VisaCall::scanf];
+        ++counts_[static_cast<std::size_t>(VisaCall::scanf)];
         return VI_ERROR_NSUP_FMT;
     }
     if (session.fixed_reply != nullptr) {
-        ++counts_[VisaCall::scanf];
+        ++counts_[static_cast<std::size_t>(VisaCall::scanf)];
         const std::size_t length = std::strlen(session.fixed_reply);
         const std::size_t n = width >= 0 ? std::min<std::size_t>(length, width) : length;
         std::memcpy(buffer, session.fixed_reply, n);

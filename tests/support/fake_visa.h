@@ -25,6 +25,7 @@
 namespace gsmbench::test {
 
 enum class VisaCall : std::uint8_t { open_default_rm, open, close, printf, scanf };
+inline constexpr std::size_t kVisaCallKinds = 5;
 
 class FakeVisa {
   public:
@@ -95,7 +96,9 @@ class FakeVisa {
     mutable std::mutex mutex_;
     std::map<ViSession, Session> sessions_;
     std::vector<Injection> injections_;
-    std::map<VisaCall, std::size_t> counts_;
+    // A fixed array, not a map: counting must not allocate (the no-allocation
+    // test and the benchmark run the driver through this fake).
+    std::size_t counts_[kVisaCallKinds] = {};
     std::vector<ViSession> closed_;
     std::vector<std::string> opened_names_;
     ViSession next_handle_ = 0x100;

@@ -96,7 +96,7 @@ TEST_F(DriverTest, NumericRepliesNeverFail) {
     reply("-8.5E+001\n");
     EXPECT_EQ(link::query_float<64>(vi, "Y?\n", &real), VI_SUCCESS);
     EXPECT_FLOAT_EQ(real, -85.0f);
-    EXPECT_EQ(link::query_int<64>(vi, "X?\n", nullptr), kSystemError);
+    EXPECT_EQ(link::query_int<64>(vi, "X?\n", static_cast<std::int32_t *>(nullptr)), kSystemError);
     EXPECT_EQ(lines().size(), 2u);
 }
 
