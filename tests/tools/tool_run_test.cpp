@@ -142,7 +142,7 @@ TEST(ToolCall, TraceShowsTheLineTheRecordMade) {
     options.bench.trace = true;
     std::ostringstream out, err;
     EXPECT_EQ(command_call(options, out, err), kExitPass) << err.str();
-    EXPECT_NE(err.str().find("CALL:MS:TXL:DCS 7"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("< CALL:MS:TXL:DCS 7"), std::string::npos) << "trace:\n" << err.str();
 }
 
 TEST(ToolCall, UnknownFunctionSuggestsTheNearest) {

@@ -1,7 +1,9 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -47,7 +49,10 @@ class BenchSession {
             if (choice.trace) {
                 // The simulator sees every message on the wire: its trace is
                 // the exact traffic.
-                options.trace = [this](std::string_view line) { print_trace(line); };
+                options.trace = [this](std::string_view line) {
+                    print_trace(line);
+                    note_connection(line);
+                };
             }
             embedded_ = std::make_unique<EmbeddedBench>(options);
             testset_ = embedded_->testset_resource();
@@ -63,6 +68,15 @@ class BenchSession {
     }
     ~BenchSession() {
         set_visa_trace({});
+        if (embedded_) {
+            // A command the tool wrote just before closing its session may
+            // still sit unread in the simulator's socket; stopping the bench
+            // now would drop it from the trace. Give each connection a moment
+            // to drain and report its close.
+            std::unique_lock<std::mutex> lock(connections_mutex_);
+            connections_changed_.wait_for(lock, std::chrono::seconds(1),
+                                          [this] { return closed_ >= std::max(opened_, named_); });
+        }
         embedded_.reset();
     }
 
@@ -73,6 +87,10 @@ class BenchSession {
 
     // Names the sessions in the VISA trace.
     void name_session(ViSession vi, std::string name) {
+        {
+            std::lock_guard<std::mutex> lock(connections_mutex_);
+            ++named_; // one connection to the simulator that must drain
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         names_.emplace_back(vi, std::move(name));
     }
@@ -109,6 +127,18 @@ class BenchSession {
         return "session " + std::to_string(vi);
     }
 
+    // Follows the simulator's connection lines ("- connected from ...",
+    // "- closed ...") to know when every connection has been drained.
+    void note_connection(std::string_view line) {
+        const bool opened = line.find(" - connected from ") != std::string_view::npos;
+        const bool closed = line.find(" - closed") != std::string_view::npos;
+        if (opened || closed) {
+            std::lock_guard<std::mutex> lock(connections_mutex_);
+            (opened ? opened_ : closed_) += 1;
+            connections_changed_.notify_all();
+        }
+    }
+
     void print_trace(std::string_view line) {
         std::lock_guard<std::mutex> lock(trace_mutex_);
         trace_out_ << line << '\n' << std::flush;
@@ -119,7 +149,9 @@ class BenchSession {
     std::string testset_, supply_;
     bool instant_ = false;
     Clock::time_point start_ = Clock::now();
-    std::mutex mutex_, trace_mutex_;
+    std::mutex mutex_, trace_mutex_, connections_mutex_;
+    std::condition_variable connections_changed_;
+    int opened_ = 0, closed_ = 0, named_ = 0;
     std::vector<std::pair<ViSession, std::string>> names_;
 };
 
