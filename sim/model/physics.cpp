@@ -4,6 +4,7 @@
 // ratios from the signal levels, all with seeded noise.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "bench.h"
 
