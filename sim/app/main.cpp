@@ -13,7 +13,9 @@
 
 namespace {
 std::atomic<bool> stop_requested{false};
-extern "C" void on_signal(int) { stop_requested = true; }
+extern "C" void on_signal(int) {
+    stop_requested = true;
+}
 } // namespace
 
 int main(int argc, char **argv) {

@@ -44,7 +44,9 @@ Bench::Bench(BenchOptions options) : impl_(std::make_unique<Impl>()) {
     impl_->clock->set_scale(impl_->options.time_scale);
 }
 
-Bench::~Bench() { stop(); }
+Bench::~Bench() {
+    stop();
+}
 
 void Bench::start() {
     Impl &m = *impl_;
@@ -75,8 +77,7 @@ void Bench::start() {
         m.supply_server->start(m.options.bind_address, m.options.supply_port);
         if (m.options.vxi11) {
             m.vxi11 = std::make_unique<Vxi11Server>(*m.test_set, *m.supply, *m.tracer, limits);
-            m.vxi11->start(m.options.bind_address, m.options.vxi11_port,
-                           m.options.portmapper_port);
+            m.vxi11->start(m.options.bind_address, m.options.vxi11_port, m.options.portmapper_port);
             if (!m.vxi11->portmapper_error().empty())
                 m.warn(m.vxi11->portmapper_error());
         }
@@ -109,7 +110,9 @@ void Bench::stop() {
     m.running = false;
 }
 
-bool Bench::running() const noexcept { return impl_->running; }
+bool Bench::running() const noexcept {
+    return impl_->running;
+}
 
 std::uint16_t Bench::test_set_port() const noexcept {
     return impl_->test_set_server ? impl_->test_set_server->port() : 0;
@@ -127,8 +130,12 @@ std::string Bench::portmapper_error() const {
     return impl_->vxi11 ? impl_->vxi11->portmapper_error() : std::string();
 }
 
-Instrument &Bench::test_set() { return impl_->engine("testset").instrument(); }
-Instrument &Bench::supply() { return impl_->engine("supply").instrument(); }
+Instrument &Bench::test_set() {
+    return impl_->engine("testset").instrument();
+}
+Instrument &Bench::supply() {
+    return impl_->engine("supply").instrument();
+}
 
 nlohmann::json Bench::state() const {
     if (!impl_->running)
@@ -137,7 +144,9 @@ nlohmann::json Bench::state() const {
             {impl_->supply->name(), impl_->supply->state()}};
 }
 
-SimClock &Bench::clock() noexcept { return *impl_->clock; }
+SimClock &Bench::clock() noexcept {
+    return *impl_->clock;
+}
 
 std::string Bench::execute(std::string_view instrument, std::string_view message) {
     return impl_->engine(instrument).execute(0, message).reply;

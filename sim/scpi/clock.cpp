@@ -5,9 +5,13 @@
 
 namespace gsmbench::sim {
 
-SimClock::SimClock(double scale) noexcept : scale_(1.0) { set_scale(scale); }
+SimClock::SimClock(double scale) noexcept : scale_(1.0) {
+    set_scale(scale);
+}
 
-double SimClock::scale() const noexcept { return scale_.load(std::memory_order_relaxed); }
+double SimClock::scale() const noexcept {
+    return scale_.load(std::memory_order_relaxed);
+}
 
 void SimClock::set_scale(double scale) noexcept {
     if (scale >= 0.0 && scale <= 1000.0) // also rejects NaN

@@ -78,8 +78,8 @@ bool has_invalid_character(std::string_view message) {
 
 Engine::Engine(Instrument &instrument, SimClock &clock, std::uint64_t seed, TraceSink trace)
     : instrument_(instrument), clock_(clock), seed_(seed), trace_(std::move(trace)),
-      name_(instrument.name()), identity_(instrument.identity()),
-      format_(instrument.real_format()), garbage_state_(seed * 0x9E3779B97F4A7C15ull + 1) {
+      name_(instrument.name()), identity_(instrument.identity()), format_(instrument.real_format()),
+      garbage_state_(seed * 0x9E3779B97F4A7C15ull + 1) {
     tree_.add(engine_rows());
     tree_.add(instrument_.commands());
     instrument_.attach(*this);
@@ -88,7 +88,9 @@ Engine::Engine(Instrument &instrument, SimClock &clock, std::uint64_t seed, Trac
 
 std::vector<Command> Engine::engine_rows() {
     std::vector<Command> rows;
-    auto set = [&](std::string p, SetHandler h) { rows.push_back({std::move(p), std::move(h), {}}); };
+    auto set = [&](std::string p, SetHandler h) {
+        rows.push_back({std::move(p), std::move(h), {}});
+    };
     auto query = [&](std::string p, QueryHandler h) {
         rows.push_back({std::move(p), {}, std::move(h)});
     };
@@ -188,9 +190,13 @@ std::vector<Command> Engine::engine_rows() {
     return rows;
 }
 
-Engine::Faults &Engine::message_faults() { return *static_cast<Faults *>(armed_faults); }
+Engine::Faults &Engine::message_faults() {
+    return *static_cast<Faults *>(armed_faults);
+}
 
-void Engine::push_error(int code, std::string_view info) { push_error(code, error_text(code), info); }
+void Engine::push_error(int code, std::string_view info) {
+    push_error(code, error_text(code), info);
+}
 
 void Engine::push_error(int code, std::string_view text, std::string_view info) {
     std::string entry = clean_info(text);

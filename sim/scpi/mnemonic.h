@@ -7,11 +7,21 @@
 
 namespace gsmbench::sim::detail {
 
-inline bool is_alpha(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-inline bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
-inline bool is_upper(char c) noexcept { return c >= 'A' && c <= 'Z'; }
-inline char to_upper(char c) noexcept { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-inline bool is_space(char c) noexcept { return c == ' ' || c == '\t' || c == '\r'; }
+inline bool is_alpha(char c) noexcept {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline bool is_digit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+inline bool is_upper(char c) noexcept {
+    return c >= 'A' && c <= 'Z';
+}
+inline char to_upper(char c) noexcept {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+inline bool is_space(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
 // A program mnemonic as an instrument accepts it: a letter, then letters, digits or '_'.
 bool is_mnemonic(std::string_view text) noexcept;

@@ -18,16 +18,18 @@ struct Suffix {
     double multiplier;
 };
 constexpr std::array<Suffix, 19> suffixes{{
-    {Unit::second, "S", 1.0},      {Unit::second, "MS", 1e-3},   {Unit::second, "US", 1e-6},
-    {Unit::second, "NS", 1e-9},    {Unit::hertz, "HZ", 1.0},     {Unit::hertz, "KHZ", 1e3},
-    {Unit::hertz, "MHZ", 1e6},     {Unit::hertz, "GHZ", 1e9},    {Unit::dbm, "DBM", 1.0},
-    {Unit::db, "DB", 1.0},         {Unit::volt, "V", 1.0},       {Unit::volt, "MV", 1e-3},
-    {Unit::volt, "UV", 1e-6},      {Unit::volt, "KV", 1e3},      {Unit::ampere, "A", 1.0},
-    {Unit::ampere, "MA", 1e-3},    {Unit::ampere, "UA", 1e-6},   {Unit::hertz, "MAHZ", 1e6},
+    {Unit::second, "S", 1.0},   {Unit::second, "MS", 1e-3}, {Unit::second, "US", 1e-6},
+    {Unit::second, "NS", 1e-9}, {Unit::hertz, "HZ", 1.0},   {Unit::hertz, "KHZ", 1e3},
+    {Unit::hertz, "MHZ", 1e6},  {Unit::hertz, "GHZ", 1e9},  {Unit::dbm, "DBM", 1.0},
+    {Unit::db, "DB", 1.0},      {Unit::volt, "V", 1.0},     {Unit::volt, "MV", 1e-3},
+    {Unit::volt, "UV", 1e-6},   {Unit::volt, "KV", 1e3},    {Unit::ampere, "A", 1.0},
+    {Unit::ampere, "MA", 1e-3}, {Unit::ampere, "UA", 1e-6}, {Unit::hertz, "MAHZ", 1e6},
     {Unit::second, "KS", 1e3},
 }};
 
-bool starts_string(std::string_view p) { return !p.empty() && (p[0] == '"' || p[0] == '\''); }
+bool starts_string(std::string_view p) {
+    return !p.empty() && (p[0] == '"' || p[0] == '\'');
+}
 
 enum class NumberParse { ok, not_a_number, bad };
 
@@ -104,7 +106,9 @@ bool Request::param_present(std::size_t index) {
     return true;
 }
 
-void Request::error(int code, std::string_view info) { error(code, error_text(code), info); }
+void Request::error(int code, std::string_view info) {
+    error(code, error_text(code), info);
+}
 
 void Request::error(int code, std::string_view text, std::string_view info) {
     failed_ = true;
@@ -176,9 +180,7 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
         value *= found->multiplier;
     }
     // Values are compared with a relative margin so "0.5 MS" meets a bound of 0.0005 exactly.
-    auto below = [](double v, double bound) {
-        return v < bound - std::abs(bound) * 1e-12;
-    };
+    auto below = [](double v, double bound) { return v < bound - std::abs(bound) * 1e-12; };
     if (!std::isfinite(value) || below(value, spec.min) || below(-value, -spec.max)) {
         data_out_of_range();
         return std::nullopt;
@@ -235,7 +237,8 @@ std::optional<int> Request::choice(std::size_t index,
     return std::nullopt;
 }
 
-std::optional<int> Request::choice(std::size_t index, const std::vector<std::string_view> &choices) {
+std::optional<int> Request::choice(std::size_t index,
+                                   const std::vector<std::string_view> &choices) {
     if (!param_present(index))
         return std::nullopt;
     std::string_view p = params_[index];

@@ -58,7 +58,9 @@ Response &Response::integer(long long value) {
     return *this;
 }
 
-Response &Response::real(double value) { return real(value, format_); }
+Response &Response::real(double value) {
+    return real(value, format_);
+}
 
 Response &Response::real(double value, RealFormat format) {
     separate();

@@ -55,7 +55,9 @@ std::vector<PatternNode> parse_pattern(const std::string &pattern) {
 
 } // namespace
 
-CommandTree::CommandTree() { nodes_.emplace_back(); }
+CommandTree::CommandTree() {
+    nodes_.emplace_back();
+}
 
 void CommandTree::add(std::vector<Command> rows) {
     for (auto &row : rows) {
@@ -156,20 +158,20 @@ void CommandTree::add_path(const std::vector<PathNode> &path, int row) {
     Node &leaf = nodes_[node];
     if (rows_[row].set) {
         if (leaf.set_row >= 0 && leaf.set_row != row)
-            bad_pattern(pattern, "command form also defined by \"" +
-                                     rows_[leaf.set_row].pattern + "\"");
+            bad_pattern(pattern,
+                        "command form also defined by \"" + rows_[leaf.set_row].pattern + "\"");
         leaf.set_row = row;
     }
     if (rows_[row].query) {
         if (leaf.query_row >= 0 && leaf.query_row != row)
-            bad_pattern(pattern, "query form also defined by \"" +
-                                     rows_[leaf.query_row].pattern + "\"");
+            bad_pattern(pattern,
+                        "query form also defined by \"" + rows_[leaf.query_row].pattern + "\"");
         leaf.query_row = row;
     }
 }
 
-bool CommandTree::resolve(int start, const std::string_view *tokens, std::size_t count,
-                          bool query, CaptureStack &captures, int &leaf) const {
+bool CommandTree::resolve(int start, const std::string_view *tokens, std::size_t count, bool query,
+                          CaptureStack &captures, int &leaf) const {
     const Node &node = nodes_[start];
     if (count == 0) {
         if ((query ? node.query_row : node.set_row) < 0)

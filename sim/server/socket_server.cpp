@@ -24,7 +24,9 @@ void sleep_unless_stopping(const SimClock &clock, std::chrono::milliseconds dela
 SocketServer::SocketServer(Engine &engine, Tracer &tracer, ConnectionLimits limits)
     : engine_(engine), tracer_(tracer), limits_(limits) {}
 
-SocketServer::~SocketServer() { stop(); }
+SocketServer::~SocketServer() {
+    stop();
+}
 
 void SocketServer::start(const std::string &address, std::uint16_t port) {
     std::string error;

@@ -38,17 +38,19 @@ struct Reply {
 struct Vxi11Server::Link {
     Engine *engine = nullptr;
     std::string device;
-    std::string input;        // message being assembled from device_write calls
-    bool discarding = false;  // rest of an over-long message, up to its end
-    std::string output;       // reply not yet read
+    std::string input;       // message being assembled from device_write calls
+    bool discarding = false; // rest of an over-long message, up to its end
+    std::string output;      // reply not yet read
     std::size_t read_pos = 0;
-    bool silenced = false;    // the last reply was swallowed by a fault: no -420 for it
+    bool silenced = false; // the last reply was swallowed by a fault: no -420 for it
 };
 
 Vxi11Server::Vxi11Server(Engine &test_set, Engine &supply, Tracer &tracer, ConnectionLimits limits)
     : test_set_(test_set), supply_(supply), tracer_(tracer), limits_(limits) {}
 
-Vxi11Server::~Vxi11Server() { stop(); }
+Vxi11Server::~Vxi11Server() {
+    stop();
+}
 
 Engine *Vxi11Server::device(std::string_view name) const {
     using detail::iequals;
@@ -344,8 +346,9 @@ void Vxi11Server::serve(Connection &c) {
                 if (!l->silenced)
                     l->engine->push_error(err::query_unterminated, {});
                 l->silenced = false;
-                sleep_unless_stopping(l->engine->clock(),
-                                      std::min(std::chrono::milliseconds(a.io_timeout), max_read_wait));
+                sleep_unless_stopping(
+                    l->engine->clock(),
+                    std::min(std::chrono::milliseconds(a.io_timeout), max_read_wait));
                 resp.error = vx::kIoTimeout;
                 return vx::encode_device_read_reply(out, h.xid, resp);
             }
@@ -401,8 +404,8 @@ void Vxi11Server::serve(Connection &c) {
                 l->discarding = false;
                 tracer_.line(l->engine->name(), c.id, '-', "device clear");
             }
-            return vx::encode_device_error_reply(
-                out, h.xid, {l ? vx::kNoError : vx::kInvalidLinkIdentifier});
+            return vx::encode_device_error_reply(out, h.xid,
+                                                 {l ? vx::kNoError : vx::kInvalidLinkIdentifier});
         }
         case vx::kDeviceLock:
         case vx::kDeviceUnlock: {
@@ -431,8 +434,8 @@ void Vxi11Server::serve(Connection &c) {
     while (!drop) {
         while (record.state() == RecordAssembler::State::need_more) {
             if (pos == have) {
-                long n = net::receive(c.socket, reinterpret_cast<char *>(buffer.data()),
-                                      buffer.size());
+                long n =
+                    net::receive(c.socket, reinterpret_cast<char *>(buffer.data()), buffer.size());
                 if (n <= 0) {
                     drop = true;
                     break;

@@ -100,7 +100,8 @@ const Case cases[] = {
     {"POW:AMPL +1.5E+001;AMPL?", "+1.50000E+001\n", {}},
     {"POW:AMPL -8.5E+001 DBM;AMPL?", "-8.50000E+001\n", {}},
     {"SYST:CORR:FREQ 900MHZ,1800MHZ, 1900MHZ;FREQ?",
-     "+3,+9.00000E+008,+1.80000E+009,+1.90000E+009\n", {}},
+     "+3,+9.00000E+008,+1.80000E+009,+1.90000E+009\n",
+     {}},
     {"SYST:CORR:FREQ 900MHZ,,1900MHZ", "", {-109}},
     // Booleans, character data, strings.
     {"OUTP 1;OUTP?", "1\n", {}},
@@ -213,16 +214,11 @@ TEST(RealFormat, RendersInstrumentNumbers) {
         const char *text;
     };
     const Row rows[] = {
-        {0.0, {}, "+0.00000E+000"},
-        {-12.34, {}, "-1.23400E+001"},
-        {-12.34, {3, 3}, "-1.234E+001"},
-        {-12.34, {5, 2}, "-1.23400E+01"},
-        {1.5e-7, {2, 3}, "+1.50E-007"},
-        {9.99999e9, {2, 2}, "+1.00E+10"},
-        {1e100, {1, 2}, "+1.0E+100"},
-        {-0.0, {1, 2}, "+0.0E+00"},
-        {NAN, {2, 2}, "+9.91E+37"},
-        {INFINITY, {1, 2}, "+9.9E+37"},
+        {0.0, {}, "+0.00000E+000"},      {-12.34, {}, "-1.23400E+001"},
+        {-12.34, {3, 3}, "-1.234E+001"}, {-12.34, {5, 2}, "-1.23400E+01"},
+        {1.5e-7, {2, 3}, "+1.50E-007"},  {9.99999e9, {2, 2}, "+1.00E+10"},
+        {1e100, {1, 2}, "+1.0E+100"},    {-0.0, {1, 2}, "+0.0E+00"},
+        {NAN, {2, 2}, "+9.91E+37"},      {INFINITY, {1, 2}, "+9.9E+37"},
         {-INFINITY, {1, 2}, "-9.9E+37"},
     };
     for (const Row &r : rows)
@@ -253,7 +249,7 @@ TEST(CommandTable, RejectsAmbiguousOrMalformedRows) {
     auto q = [](Request &, Response &r) { r.integer(1); };
     const std::vector<std::vector<Command>> bad = {
         {{"CONTinuous", nullptr, q}, {"CONTrol", nullptr, q}}, // same short form
-        {{"FOO", nullptr, q}, {"FOO", nullptr, q}},           // two query forms
+        {{"FOO", nullptr, q}, {"FOO", nullptr, q}},            // two query forms
         {{"[FOO", nullptr, q}},                                // unbalanced
         {{"foo", nullptr, q}},                                 // no short form
         {{"FOo:BAR", nullptr, q}, {"FOO:BAZ", nullptr, q}},    // FO/FOO vs FOO/FOO

@@ -162,7 +162,6 @@ class Vxi11Client {
         return decode(r);
     }
 
-
     std::int32_t create_link(std::string_view device, std::int32_t &lid) {
         namespace vx = gsmbench::rpc::vxi11;
         vx::CreateLinkResp resp;

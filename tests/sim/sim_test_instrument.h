@@ -72,8 +72,7 @@ class TestInstrument final : public Instrument {
                  std::lock_guard lock(mutex_);
                  out.real(freq_);
              }},
-            {"COUNt",
-             [](Request &r) { (void)r.integer(0, 1, 1000); }, nullptr},
+            {"COUNt", [](Request &r) { (void)r.integer(0, 1, 1000); }, nullptr},
             {"SETup:TIMeout:TIME",
              [this](Request &r) {
                  if (auto v = r.number(0, {Unit::second, 0.0, 1000.0})) {
@@ -184,9 +183,8 @@ class TestInstrument final : public Instrument {
              [this](Request &, Response &out) {
                  std::unique_lock lock(mutex_);
                  auto at = ready_at_;
-                 bool done = host_->clock().wait_until(cv_, lock, at, [&] {
-                     return SimClock::clock::now() >= at;
-                 });
+                 bool done = host_->clock().wait_until(
+                     cv_, lock, at, [&] { return SimClock::clock::now() >= at; });
                  out.integer(done ? 1 : 0);
              }},
             {"ECHO", nullptr,
@@ -200,10 +198,12 @@ class TestInstrument final : public Instrument {
                      out.raw(std::string(std::size_t(*v), 'B'));
              }},
             {"THRow", [](Request &) { throw std::runtime_error("model failure"); }, nullptr},
-            {"PUSH", [this](Request &r) {
+            {"PUSH",
+             [this](Request &r) {
                  if (auto v = r.integer(0, -999, -1))
                      host_->push_error(int(*v), "pushed");
-             }, nullptr},
+             },
+             nullptr},
         };
     }
 
@@ -232,7 +232,8 @@ class TestInstrument final : public Instrument {
 };
 
 inline BenchInstruments make_test_instruments(const ModelOptions &) {
-    return {std::make_unique<TestInstrument>("testset"), std::make_unique<TestInstrument>("supply")};
+    return {std::make_unique<TestInstrument>("testset"),
+            std::make_unique<TestInstrument>("supply")};
 }
 
 inline BenchOptions test_options(double time_scale = 0.0) {

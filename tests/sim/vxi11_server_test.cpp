@@ -77,9 +77,12 @@ TEST_F(Vxi11, DeviceNamesAddressTheTwoInstruments) {
         const char *device;
         const char *identity; // nullptr: refused
     } rows[] = {
-        {"inst0", "GSMBENCH,TEST-testset,0,1\n"}, {"gpib0,14", "GSMBENCH,TEST-testset,0,1\n"},
-        {"inst1", "GSMBENCH,TEST-supply,0,1\n"},  {"GPIB0,5", "GSMBENCH,TEST-supply,0,1\n"},
-        {"inst2", nullptr},                        {"gpib0,15", nullptr},
+        {"inst0", "GSMBENCH,TEST-testset,0,1\n"},
+        {"gpib0,14", "GSMBENCH,TEST-testset,0,1\n"},
+        {"inst1", "GSMBENCH,TEST-supply,0,1\n"},
+        {"GPIB0,5", "GSMBENCH,TEST-supply,0,1\n"},
+        {"inst2", nullptr},
+        {"gpib0,15", nullptr},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.device);

@@ -6,7 +6,8 @@
 //     options.time_scale = 0;
 //     gsmbench::sim::Bench bench(options);
 //     bench.start();                            // throws std::runtime_error if it cannot listen
-//     std::string rsrc = "TCPIP0::127.0.0.1::" + std::to_string(bench.test_set_port()) + "::SOCKET";
+//     std::string rsrc = "TCPIP0::127.0.0.1::" + std::to_string(bench.test_set_port()) +
+//     "::SOCKET";
 //     ...
 //     bench.stop();                             // also done by the destructor
 #pragma once

@@ -284,8 +284,8 @@ inline constexpr double not_a_number = 9.91e37;
 // one by ','.
 class Response {
   public:
-    Response &integer(long long value);       // "+5", "-3", "+0"
-    Response &real(double value);             // in the instrument's RealFormat; NaN -> 9.91E+37
+    Response &integer(long long value); // "+5", "-3", "+0"
+    Response &real(double value);       // in the instrument's RealFormat; NaN -> 9.91E+37
     Response &real(double value, RealFormat format);
     Response &boolean(bool value);            // "1" / "0"
     Response &keyword(std::string_view word); // as given (short upper-case form, e.g. "CONN")
