@@ -81,11 +81,12 @@ void Vxi11Server::start(const std::string &address, std::uint16_t core_port,
         }
     }
     if (pmap_listener_ == net::invalid_socket) {
+        bool denied = error.find("ermission") != std::string::npos ||
+                      error.find("access") != std::string::npos;
         portmapper_error_ = "VXI-11 portmapper not running (" + error + ")" +
-                            (portmapper_port < 1024 && portmapper_port != 0
-                                 ? "; binding a port below 1024 needs privileges (root or "
-                                   "CAP_NET_BIND_SERVICE)"
-                                 : "") +
+                            (denied ? "; binding a port below 1024 needs privileges (root or "
+                                      "CAP_NET_BIND_SERVICE)"
+                                    : "") +
                             "; SOCKET access and the VXI-11 core channel on port " +
                             std::to_string(core_port_) + " keep working";
     }
