@@ -66,6 +66,16 @@ class BenchSession {
             }
         }
     }
+    // For commands that reach instruments by VISA resource only (`scpi`):
+    // never a simulator, and the trace from the tool's view of VISA.
+    struct InstrumentsOnly {};
+    static constexpr InstrumentsOnly instruments_only{};
+    BenchSession(InstrumentsOnly, bool trace, std::ostream &trace_out) : trace_out_(trace_out) {
+        if (trace) {
+            trace_visa();
+        }
+    }
+
     ~BenchSession() {
         set_visa_trace({});
         if (embedded_) {
@@ -273,9 +283,7 @@ int command_call(const CallOptions &options, std::ostream &out, std::ostream &er
 int command_scpi(const ScpiOptions &options, std::ostream &out, std::ostream &err) {
     // A bring-up tool talks to VISA directly: no library, no assumptions about
     // what the instrument is.
-    BenchChoice choice = options.bench;
-    choice.testset = choice.supply = "-"; // never start the simulator here
-    BenchSession trace(choice, 0.0, err);
+    BenchSession trace(BenchSession::instruments_only, options.bench.trace, err);
     ViSession rm = 0, vi = 0;
     ViStatus status = viOpenDefaultRM(&rm);
     if (status < VI_SUCCESS) {

@@ -347,7 +347,7 @@ const nlohmann::json &default_plan_json() {
     }
   },
   "ber": { "level_dbm": -102.0, "bits": 10000, "max_percent": 2.44 },
-  "rx": { "level_tolerance": 6, "quality_max": 7 },
+  "rx": { "level_tolerance": 6, "quality_max": 5 },
   "bands": [
     {
       "band": "EGSM",
