@@ -281,6 +281,10 @@ std::string Engine::garbage(std::size_t n) {
 }
 
 Engine::Outcome Engine::execute(std::uint64_t connection, std::string_view message) {
+    // Transports hand over the message without its terminator; callers of Bench::execute may
+    // leave it on.
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.remove_suffix(1);
     thread_local std::string work;
     work.assign(message);
     Faults armed;

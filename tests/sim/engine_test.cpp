@@ -159,6 +159,13 @@ TEST_F(Engine, CommandTable) {
     }
 }
 
+TEST_F(Engine, TerminatorLeftOnTheMessageIsIgnored) {
+    EXPECT_EQ(run("*IDN?\n"), "GSMBENCH,TEST-testset,0,1\n");
+    EXPECT_EQ(run("OUTP ON\r\n"), "");
+    EXPECT_EQ(run("OUTP?"), "1\n");
+    EXPECT_EQ(errors(), std::vector<int>{});
+}
+
 TEST_F(Engine, ErrorTextsAndEmptyQueue) {
     EXPECT_EQ(run("SYST:ERR?"), "+0,\"No error\"\n");
     run("CALL:NOPE 1");
