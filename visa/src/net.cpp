@@ -175,7 +175,7 @@ ConnectResult connect_tcp(const std::string &host, std::uint16_t port, const Dea
     hints.ai_protocol = IPPROTO_TCP;
     hints.ai_flags = AI_NUMERICSERV;
     char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
+    (void)std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
     addrinfo *list = nullptr;
     // Name resolution is the one wait the deadline cannot bound: the system
     // resolver has no time-out argument. Literal addresses never wait here.
@@ -309,7 +309,7 @@ IoResult recv_some(socket_t s, std::uint8_t *buffer, std::size_t capacity, const
         if (cache.ms != ms) {
             timeval tv{};
             tv.tv_sec = ms / 1000;
-            tv.tv_usec = (ms % 1000) * 1000;
+            tv.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
             if (::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) {
                 return IoResult::error;
             }

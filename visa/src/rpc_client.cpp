@@ -18,7 +18,7 @@ std::uint32_t first_xid() noexcept {
 } // namespace
 
 RpcClient::RpcClient(socket_t s, std::size_t max_call, std::size_t max_reply)
-    : socket_(s), call_buffer_(max_call + rpc::kRecordMarkSize), in_buffer_(64 * 1024),
+    : socket_(s), call_buffer_(max_call + rpc::kRecordMarkSize), in_buffer_(std::size_t{64} * 1024),
       record_(max_reply), xid_(first_xid()) {}
 
 RpcClient::~RpcClient() {

@@ -28,8 +28,8 @@ constexpr ViUInt32 kDefaultTimeoutMs = 2000;
 // create_link) when viOpen's open time-out is 0.
 constexpr ViUInt32 kDefaultOpenTimeoutMs = 3000;
 constexpr ViUInt32 kMaxOpenTimeoutMs = 60000;
-constexpr std::size_t kReceiveBufferSize = 64 * 1024;
-constexpr std::size_t kSendBufferSize = 64 * 1024;
+constexpr std::size_t kReceiveBufferSize = std::size_t{64} * 1024;
+constexpr std::size_t kSendBufferSize = std::size_t{64} * 1024;
 
 struct Object {
     enum class Kind { resource_manager, session };

@@ -37,7 +37,10 @@ std::uint16_t portmapper_port_from_environment() noexcept {
     }
     std::free(value);
 #else
-    if (const char *value = std::getenv("GSMBENCH_PORTMAPPER_PORT")) {
+    // Read once per resource manager, never while the library itself writes
+    // the environment (it does not).
+    if (const char *value =
+            std::getenv("GSMBENCH_PORTMAPPER_PORT")) { // NOLINT(concurrency-mt-unsafe)
         copy_bounded(text, value);
     }
 #endif

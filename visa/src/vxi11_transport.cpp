@@ -18,11 +18,11 @@ namespace {
 
 // Largest device_write payload we send in one call, whatever the link offers:
 // bounds our call buffer. The device's own maxRecvSize applies below it.
-constexpr std::size_t kMaxWriteChunk = 64 * 1024;
+constexpr std::size_t kMaxWriteChunk = std::size_t{64} * 1024;
 // VXI-11 promises every device accepts at least this much per device_write.
 constexpr std::size_t kMinWriteChunk = 1024;
 // Largest device_read we ask for; the session's buffer is this big.
-constexpr std::size_t kMaxReadChunk = 64 * 1024;
+constexpr std::size_t kMaxReadChunk = std::size_t{64} * 1024;
 // Room for the RPC and VXI-11 headers around a payload.
 constexpr std::size_t kHeaderRoom = 256;
 // destroy_link is a courtesy: do not let it hold up a close.

@@ -127,7 +127,7 @@ struct DeviceError {
 
 // A decoder refuses opaque data longer than this (a peer cannot make us accept
 // more than one of our own receive buffers' worth in one message).
-constexpr std::size_t kMaxOpaqueData = 16u * 1024u * 1024u;
+constexpr std::size_t kMaxOpaqueData = std::size_t{16} * 1024 * 1024;
 
 // create_link
 void encode_create_link_call(XdrWriter &out, std::uint32_t xid,
