@@ -534,9 +534,13 @@ std::string usage(const FunctionEntry &entry) {
             out += '{';
             bool first = true;
             for (const FieldInfo &f : info.fields) {
-                if (f.kind == FieldKind::real32_array ||
-                    (f.kind == FieldKind::int32 && (f.name == "count" || f.name.ends_with("Count")) &&
-                     (info.name == "CorrectionTable" || info.name == "OrfsFrequencies"))) {
+                // Output arrays are not given, and a list's count follows the
+                // list (it can still be set, to probe the library's checks).
+                const bool list_count = std::any_of(info.fields.begin(), info.fields.end(), [&](const FieldInfo &g) {
+                    return (g.kind == FieldKind::text_slots || g.kind == FieldKind::points) &&
+                           g.count_offset == f.offset;
+                });
+                if (f.kind == FieldKind::real32_array || list_count) {
                     continue;
                 }
                 out += first ? "" : " ";

@@ -39,10 +39,7 @@ class BenchSession {
   public:
     BenchSession(const BenchChoice &choice, double default_time_scale, std::ostream &trace_out)
         : trace_out_(trace_out) {
-        if (choice.testset.empty() != choice.supply.empty()) {
-            throw std::runtime_error("give both --testset and --supply, or neither for the embedded simulator");
-        }
-        if (choice.testset.empty()) {
+        if (choice.testset.empty() && choice.supply.empty()) {
             EmbeddedBenchOptions options;
             options.time_scale = choice.time_scale.value_or(default_time_scale);
             options.seed = choice.seed;
@@ -217,6 +214,10 @@ int command_call(const CallOptions &options, std::ostream &out, std::ostream &er
             return false;
         };
         auto open = [&](const std::string &resource, ViSession &vi, const char *name) {
+            if (resource.empty()) {
+                err << "gsmbench call: " << entry->name << " needs the " << name << ": give --" << name << '\n';
+                return false;
+            }
             if (OpenGPIB(env.rm, &vi, resource.c_str(), 0) != 1) {
                 ViSession probe = 0;
                 const ViStatus s = viOpen(env.rm, resource.c_str(), VI_NO_LOCK, 0, &probe);
@@ -352,6 +353,10 @@ int command_run(const RunOptions &options, std::ostream &out, std::ostream &err)
         }
         out << shown.dump(2) << '\n';
         return kExitPass;
+    }
+    if (options.bench.testset.empty() != options.bench.supply.empty()) {
+        err << "gsmbench run: give both --testset and --supply, or neither for the embedded simulator\n";
+        return kExitError;
     }
     try {
         // Simulated time off unless asked for: the run then measures the
