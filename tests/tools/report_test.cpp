@@ -1,10 +1,12 @@
 // Judging values against limits and writing the reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <regex>
 #include <sstream>
 
+#include "progress.h"
 #include "report.h"
 #include "results.h"
 
@@ -118,6 +120,41 @@ TEST(Report, ChartHasAPanelPerBandAPointPerMeasurementAndLimitLines) {
     EXPECT_EQ(count("limit</title></path>"), 4);
     // The failing point is drawn in the failure colour.
     EXPECT_NE(svg.find("fill=\"#d62728\"><title>ch 37, PCL 5: 36.00 dBm"), std::string::npos);
+}
+
+} // namespace
+} // namespace gsmbench::tool
+
+namespace gsmbench::tool {
+namespace {
+
+// A run polls thousands of times; the plain log must not grow with the polls.
+TEST(Progress, PlainLogHasOneLinePerStepAndPerChangeOfWait) {
+    std::ostringstream out;
+    auto progress = make_progress(ProgressStyle::plain, out);
+    progress->step("open sessions");
+    for (int i = 0; i < 100; ++i) {
+        progress->waiting("call state IDLE");
+    }
+    progress->waiting("call state CONN");
+    progress->step("measure");
+    progress->waiting("call state CONN"); // a new step: shown again
+    progress->finish();
+    const std::string log = out.str();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
+    EXPECT_EQ(log.find('\r'), std::string::npos);
+}
+
+TEST(Progress, LiveLineIsClearedBeforeTheResults) {
+    std::ostringstream out;
+    auto progress = make_progress(ProgressStyle::live, out);
+    progress->step("open sessions");
+    progress->waiting("call state IDLE");
+    progress->finish();
+    const std::string text = out.str();
+    EXPECT_EQ(text.find('\n'), std::string::npos) << "a live display rewrites one line";
+    ASSERT_GE(text.size(), 4U);
+    EXPECT_EQ(text.substr(text.size() - 4), "\r\x1b[K");
 }
 
 } // namespace
