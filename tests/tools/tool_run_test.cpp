@@ -94,6 +94,25 @@ TEST(ToolRun, TightLimitsFailWithFailRows) {
     EXPECT_TRUE(std::regex_search(o.out, std::regex(R"(\nFAIL: \d+ results, [1-9]\d* failed)"))) << o.out;
 }
 
+TEST(ToolRun, PhoneThatCannotFollowAHandoverFailsTheRun) {
+    // The simulated phone has no 450 MHz band: the handover drops the call.
+    // That is the phone failing, not the bench: FAIL, with the bench left
+    // safe (supply off, sessions closed) and no error.
+    RunOptions options;
+    options.plan_file = write_temp("gsmbench_450.json", R"({ "bands": [
+      { "band": "EGSM", "bch_channel": 20, "channels": [37],
+        "tx_levels": [ { "pcl": 5, "expected_dbm": 33, "tolerance_db": 2 } ], "frequency_error_hz": 90 },
+      { "band": "GSM450", "bch_channel": 276, "channels": [270],
+        "tx_levels": [ { "pcl": 5, "expected_dbm": 33, "tolerance_db": 2 } ], "frequency_error_hz": 45 } ] })");
+    const Outcome o = run_command(options);
+    EXPECT_EQ(o.status, kExitFail) << o.out << o.err;
+    EXPECT_TRUE(std::regex_search(o.out, std::regex(R"(Handover EGSM -> GSM450 +GSM450 +270 .*call lost.* FAIL)")))
+        << o.out;
+    EXPECT_EQ(o.out.find("TX power                GSM450"), std::string::npos) << "nothing measured after the drop";
+    EXPECT_TRUE(std::regex_search(o.out, std::regex(R"(Test set error queue .* PASS)"))) << o.out;
+    EXPECT_EQ(o.err.find("failed with status"), std::string::npos) << o.err;
+}
+
 TEST(ToolRun, UnreachableTestSetIsAnErrorNamingTheCall) {
     RunOptions options;
     options.bench.testset = "TCPIP::127.0.0.1::1::SOCKET";

@@ -44,6 +44,7 @@ class BenchSession {
             options.time_scale = choice.time_scale.value_or(default_time_scale);
             options.seed = choice.seed;
             if (choice.trace) {
+                embedded_trace_ = true;
                 // The simulator sees every message on the wire: its trace is
                 // the exact traffic.
                 options.trace = [this](std::string_view line) {
@@ -75,7 +76,7 @@ class BenchSession {
 
     ~BenchSession() {
         set_visa_trace({});
-        if (embedded_) {
+        if (embedded_ && embedded_trace_) {
             // A command the tool wrote just before closing its session may
             // still sit unread in the simulator's socket; stopping the bench
             // now would drop it from the trace. Give each connection a moment
@@ -155,6 +156,7 @@ class BenchSession {
     std::unique_ptr<EmbeddedBench> embedded_;
     std::string testset_, supply_;
     bool instant_ = false;
+    bool embedded_trace_ = false;
     Clock::time_point start_ = Clock::now();
     std::mutex mutex_, trace_mutex_, connections_mutex_;
     std::condition_variable connections_changed_;

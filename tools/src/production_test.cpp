@@ -24,6 +24,9 @@ struct CallFailed {
     std::string detail;
 };
 
+// The phone dropped the call: a failure of the phone, not of the bench.
+struct CallLost {};
+
 constexpr const char *kCallStates[] = {"IDLE", "SREQ", "ALER", "CONN", "DISC", "HAND", "PAG", "?"};
 
 const char *state_name(ViInt32 state) {
@@ -89,17 +92,22 @@ class Runner {
         supply_on_ = true;
 
         if (wait_for_call()) {
-            for (std::size_t b = 0; b < plan_.bands.size(); ++b) {
-                const BandPlan &band = plan_.bands[b];
-                for (const int channel : band.channels) {
-                    move_call(band, channel);
-                    for (const TxLevel &level : band.tx_levels) {
-                        measure_tx(band, channel, level);
+            try {
+                for (const BandPlan &band : plan_.bands) {
+                    for (const int channel : band.channels) {
+                        move_call(band, channel);
+                        for (const TxLevel &level : band.tx_levels) {
+                            measure_tx(band, channel, level);
+                        }
+                        measure_rx(band, channel);
                     }
-                    measure_rx(band, channel);
                 }
+                end_call();
+            } catch (const CallLost &) {
+                // The phone dropped the call (its FAIL row is in): nothing
+                // further can be measured, but the bench is still ours.
+                in_call_ = false;
             }
-            end_call();
         }
 
         progress_.step("supply output off");
@@ -261,6 +269,12 @@ class Runner {
             if (state == want || Clock::now() >= deadline) {
                 return state;
             }
+            // Waiting for a call to come back from HAND: once it has dropped
+            // to DISC or IDLE it will not.
+            if (wake == Wake::poll && want == GSMB_CALL_CONN &&
+                (state == GSMB_CALL_IDLE || state == GSMB_CALL_DISC)) {
+                return state;
+            }
             if (wake == Wake::poll) {
                 pause(10);
                 continue;
@@ -318,12 +332,12 @@ class Runner {
             if (state != GSMB_CALL_CONN || tch_band != band.code) {
                 row.verdict = Verdict::fail;
                 row.measured.reset();
-                row.note = std::string("call state ") + state_name(state) + ", traffic band " +
-                           std::string(band_name(tch_band));
+                row.note = std::string(state == GSMB_CALL_CONN ? "" : "call lost, ") + "call state " +
+                           state_name(state) + ", traffic band " + std::string(band_name(tch_band));
             }
             report_.rows.push_back(std::move(row));
             if (state != GSMB_CALL_CONN) {
-                throw_lost_call("handover to " + band.name);
+                throw_lost_call();
             }
         } else {
             progress_.step(band.name + " channel " + std::to_string(channel));
@@ -348,7 +362,7 @@ class Runner {
                 row.note = std::string("call state ") + state_name(state);
                 report_.rows.push_back(std::move(row));
                 if (state != GSMB_CALL_CONN) {
-                    throw_lost_call("channel assignment");
+                    throw_lost_call();
                 }
             }
         }
@@ -363,11 +377,7 @@ class Runner {
         }
     }
 
-    [[noreturn]] void throw_lost_call(const std::string &where) {
-        in_call_ = false;
-        throw CallFailed{"BS_Query_Call_State", static_cast<ViStatus>(VI_ERROR_SYSTEM_ERROR),
-                         "the call was lost during the " + where};
-    }
+    [[noreturn]] void throw_lost_call() { throw CallLost{}; }
 
     // Starts the measurements, then collects each as the test set names it
     // done, fetching its results at once.
