@@ -18,7 +18,8 @@ extern "C" void on_signal(int) {
 }
 } // namespace
 
-int main(int argc, char **argv) {
+namespace {
+int run(int argc, char **argv) {
     gsmbench::sim::BenchOptions options;
     options.test_set_port = 5025;
     options.supply_port = 5026;
@@ -48,9 +49,9 @@ int main(int argc, char **argv) {
 
     if (trace)
         options.trace = [](std::string_view line) {
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
+            (void)std::fwrite(line.data(), 1, line.size(), stdout);
+            (void)std::fputc('\n', stdout);
+            (void)std::fflush(stdout);
         };
 
     gsmbench::sim::Bench bench(options);
@@ -60,8 +61,8 @@ int main(int argc, char **argv) {
         std::cerr << "gsmbench-sim: " << e.what() << std::endl;
         return 1;
     }
-    std::signal(SIGINT, on_signal);
-    std::signal(SIGTERM, on_signal);
+    (void)std::signal(SIGINT, on_signal);
+    (void)std::signal(SIGTERM, on_signal);
     std::cout << "gsmbench-sim: test set on " << options.bind_address << ":"
               << bench.test_set_port() << ", supply on " << options.bind_address << ":"
               << bench.supply_port();
@@ -75,4 +76,16 @@ int main(int argc, char **argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     bench.stop();
     return 0;
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &e) {
+        std::cerr << "gsmbench-sim: " << e.what() << std::endl;
+    } catch (...) {
+        std::cerr << "gsmbench-sim: unexpected failure" << std::endl;
+    }
+    return 1;
 }

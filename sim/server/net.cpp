@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <system_error>
 
 #ifdef _WIN32
 #pragma comment(lib, "ws2_32.lib")
@@ -21,7 +22,7 @@ using ssize_type = int;
 constexpr int send_flags = 0;
 #else
 using ssize_type = ssize_t;
-constexpr int send_flags = MSG_NOSIGNAL; // a peer that went away must not raise SIGPIPE
+constexpr int send_flags = MSG_NOSIGNAL;          // a peer that went away must not raise SIGPIPE
 #endif
 
 void init() {
@@ -38,7 +39,7 @@ std::string last_error() {
 #ifdef _WIN32
     return "winsock error " + std::to_string(WSAGetLastError());
 #else
-    return std::strerror(errno);
+    return std::system_category().message(errno); // strerror is not thread-safe
 #endif
 }
 

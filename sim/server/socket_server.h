@@ -18,7 +18,7 @@
 namespace gsmbench::sim {
 
 struct ConnectionLimits {
-    std::size_t max_message = 64 * 1024;
+    std::size_t max_message = std::size_t{64} * 1024;
     std::chrono::milliseconds send_timeout{5000};
     std::size_t max_connections = 64;
 };

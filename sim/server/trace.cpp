@@ -12,8 +12,8 @@ void Tracer::line(std::string_view instrument, std::uint64_t connection, char di
     constexpr std::size_t max_shown = 240;
     double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     char head[96];
-    std::snprintf(head, sizeof head, "%11.6f %.*s#%llu %c ", t, int(instrument.size()),
-                  instrument.data(), static_cast<unsigned long long>(connection), direction);
+    (void)std::snprintf(head, sizeof head, "%11.6f %.*s#%llu %c ", t, int(instrument.size()),
+                        instrument.data(), static_cast<unsigned long long>(connection), direction);
     std::string out(head);
     std::size_t shown = 0;
     for (char c : text) {
@@ -26,7 +26,7 @@ void Tracer::line(std::string_view instrument, std::uint64_t connection, char di
             out += "\\n";
         } else if (u < 0x20 || u > 0x7e || c == '\\') {
             char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", u);
+            (void)std::snprintf(esc, sizeof esc, "\\x%02x", u);
             out += esc;
         } else {
             out += c;

@@ -51,7 +51,7 @@ struct BenchOptions {
     // Robustness bounds per connection: a message longer than max_message bytes is discarded
     // up to its line feed with -223 "Too much data"; a client that does not take a reply within
     // send_timeout is dropped.
-    std::size_t max_message = 64 * 1024;
+    std::size_t max_message = std::size_t{64} * 1024;
     std::chrono::milliseconds send_timeout{5000};
     // Connections per instrument; further ones are accepted and closed at once.
     std::size_t max_connections = 64;
