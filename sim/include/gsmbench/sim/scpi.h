@@ -192,7 +192,8 @@ class Host;
 //   keyword not among the choices   -224 "Illegal parameter value"
 // Parameters a handler never reads are rejected after it returns with -108 "Parameter not
 // allowed" (unless it already pushed an error or called accept_remaining()), so a command
-// without parameters needs no check of its own.
+// without parameters needs no check of its own. The check comes after the handler: a set
+// handler that ignores its parameters has already acted; a query's answer is then dropped.
 class Request {
   public:
     bool is_query() const noexcept { return query_; }
