@@ -52,7 +52,7 @@ std::vector<Command> Supply::commands() {
     rows.push_back(
         {"[SOURce:]VOLTage[:LEVel][:IMMediate][:AMPLitude]",
          [b](Request &req) {
-             const auto v = req.number(0, NumericSpec{Unit::volt, 0.0, model::supply_max_volts});
+             const auto v = req.number(0, NumericRule{Unit::volt, 0.0, model::supply_max_volts});
              if (!v)
                  return;
              auto a = b->access();
@@ -66,7 +66,7 @@ std::vector<Command> Supply::commands() {
     rows.push_back(
         {"[SOURce:]CURRent[:LEVel][:IMMediate][:AMPLitude]",
          [b](Request &req) {
-             const auto v = req.number(0, NumericSpec{Unit::ampere, 0.0, model::supply_max_amps});
+             const auto v = req.number(0, NumericRule{Unit::ampere, 0.0, model::supply_max_amps});
              if (!v)
                  return;
              auto a = b->access();

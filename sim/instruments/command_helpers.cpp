@@ -94,10 +94,10 @@ void result(Response &r, const model::MeasResult &res) {
         r.real(v);
 }
 
-std::optional<std::vector<double>> number_list(Request &req, const NumericSpec &spec) {
+std::optional<std::vector<double>> number_list(Request &req, const NumericRule &rule) {
     std::vector<double> values;
     for (std::size_t i = 0; i < req.param_count(); ++i) {
-        const auto v = req.number(i, spec);
+        const auto v = req.number(i, rule);
         if (!v)
             return std::nullopt;
         values.push_back(*v);

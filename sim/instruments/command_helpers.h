@@ -38,6 +38,6 @@ void setting_number(Response &r, double value);
 // A measurement result: integrity indicator, then the values.
 void result(Response &r, const model::MeasResult &res);
 // A list of numbers (a frequency or gain list).
-std::optional<std::vector<double>> number_list(Request &req, const NumericSpec &spec);
+std::optional<std::vector<double>> number_list(Request &req, const NumericRule &rule);
 
 } // namespace gsmbench::sim::instruments

@@ -60,7 +60,7 @@ void add_call_commands(std::vector<Command> &rows, const BenchPtr &bench) {
                     }});
     rows.push_back({"CALL:CONNected:TIMeout",
                     [b](Request &req) {
-                        const auto s = req.number(0, NumericSpec{Unit::second, 0.0, 10000.0});
+                        const auto s = req.number(0, NumericRule{Unit::second, 0.0, 10000.0});
                         if (!s)
                             return;
                         auto a = b->access();

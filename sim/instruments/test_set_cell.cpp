@@ -10,7 +10,7 @@ namespace {
 using model::Band;
 using model::ChannelType;
 
-constexpr NumericSpec cell_power_spec{Unit::dbm, model::cell_power_min_dbm,
+constexpr NumericRule cell_power_spec{Unit::dbm, model::cell_power_min_dbm,
                                       model::cell_power_max_dbm};
 
 std::size_t idx(Band b) {
@@ -322,7 +322,7 @@ void add_cell_commands(std::vector<Command> &rows, const BenchPtr &bench) {
     rows.push_back({"SYSTem:CORRection:FREQuency",
                     [b](Request &req) {
                         req.accept_remaining();
-                        auto list = number_list(req, NumericSpec{Unit::hertz, 0.0, 100e9});
+                        auto list = number_list(req, NumericRule{Unit::hertz, 0.0, 100e9});
                         if (!list)
                             return;
                         auto a = b->access();
@@ -338,7 +338,7 @@ void add_cell_commands(std::vector<Command> &rows, const BenchPtr &bench) {
     rows.push_back({"SYSTem:CORRection:SGAin",
                     [b](Request &req) {
                         req.accept_remaining();
-                        auto list = number_list(req, NumericSpec{Unit::db, -100.0, 100.0});
+                        auto list = number_list(req, NumericRule{Unit::db, -100.0, 100.0});
                         if (!list)
                             return;
                         auto a = b->access();

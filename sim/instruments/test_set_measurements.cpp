@@ -12,8 +12,8 @@ namespace {
 using model::Meas;
 using model::MeasSettings;
 
-constexpr NumericSpec timeout_spec{Unit::second, 0.0, 10000.0};
-constexpr NumericSpec delay_spec{Unit::second, -1.0, 100.0};
+constexpr NumericRule timeout_spec{Unit::second, 0.0, 10000.0};
+constexpr NumericRule delay_spec{Unit::second, -1.0, 100.0};
 constexpr long long max_count = 10000000;
 
 template <typename Enum, std::size_t N>
@@ -111,7 +111,7 @@ void add_bit_error_rows(std::vector<Command> &rows, model::Bench *b, const std::
                         model::BitErrorSettings model::Bench::*which) {
     rows.push_back({node + ":CLSDelay:STIMe",
                     [b, which](Request &req) {
-                        const auto t = req.number(0, NumericSpec{Unit::second, 0.0, 100.0});
+                        const auto t = req.number(0, NumericRule{Unit::second, 0.0, 100.0});
                         if (!t)
                             return;
                         auto a = b->access();
@@ -169,7 +169,7 @@ void add_offset_list_row(std::vector<Command> &rows, model::Bench *b, const char
                             return;
                         }
                         // An empty list (the bare header) measures no offsets.
-                        auto values = number_list(req, NumericSpec{Unit::hertz, -10e6, 10e6});
+                        auto values = number_list(req, NumericRule{Unit::hertz, -10e6, 10e6});
                         if (!values)
                             return;
                         auto a = b->access();

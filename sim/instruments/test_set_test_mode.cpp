@@ -14,7 +14,7 @@ void add_test_mode_commands(std::vector<Command> &rows, const BenchPtr &bench) {
     for (const bool gsm : {true, false}) {
         const std::string target = gsm ? ":GSM" : ":SELected";
         auto set = [b, gsm](Request &req) {
-            const auto f = req.number(0, NumericSpec{Unit::hertz, 0.0, 6e9});
+            const auto f = req.number(0, NumericRule{Unit::hertz, 0.0, 6e9});
             if (!f)
                 return;
             auto a = b->access();
@@ -62,7 +62,7 @@ void add_test_mode_commands(std::vector<Command> &rows, const BenchPtr &bench) {
     rows.push_back({"CALL:CELL:POWer:SAMPlitude:CW",
                     [b](Request &req) {
                         const auto level =
-                            req.number(0, NumericSpec{Unit::dbm, model::cell_power_min_dbm,
+                            req.number(0, NumericRule{Unit::dbm, model::cell_power_min_dbm,
                                                       model::cell_power_max_dbm});
                         if (!level)
                             return;
@@ -105,10 +105,10 @@ void add_phone_sim_commands(std::vector<Command> &rows, const BenchPtr &bench) {
                        }};
     };
     auto number_row = [b](const char *pattern, double model::PhoneConfig::*field,
-                          NumericSpec spec) {
+                          NumericRule rule) {
         return Command{pattern,
-                       [b, field, spec](Request &req) {
-                           const auto v = req.number(0, spec);
+                       [b, field, rule](Request &req) {
+                           const auto v = req.number(0, rule);
                            if (!v)
                                return;
                            auto a = b->access();
@@ -123,11 +123,11 @@ void add_phone_sim_commands(std::vector<Command> &rows, const BenchPtr &bench) {
         bool_row("SIMulation:PHONe:REGister:BLOCk", &model::PhoneConfig::block_registration));
     rows.push_back(bool_row("SIMulation:PHONe:ACALl[:STATe]", &model::PhoneConfig::autocall));
     rows.push_back(number_row("SIMulation:PHONe:ACALl:DELay", &model::PhoneConfig::autocall_delay_s,
-                              NumericSpec{Unit::second, 0.0, 3600.0}));
+                              NumericRule{Unit::second, 0.0, 3600.0}));
     rows.push_back(number_row("SIMulation:PHONe:LOSS", &model::PhoneConfig::cable_loss_db,
-                              NumericSpec{Unit::db, -50.0, 100.0}));
+                              NumericRule{Unit::db, -50.0, 100.0}));
     rows.push_back(number_row("SIMulation:PHONe:SENSitivity", &model::PhoneConfig::sensitivity_dbm,
-                              NumericSpec{Unit::dbm, -130.0, -60.0}));
+                              NumericRule{Unit::dbm, -130.0, -60.0}));
     rows.push_back({"SIMulation:PHONe:STATe", nullptr, [b](Request &, Response &r) {
                         auto a = b->access();
                         r.keyword(model::phone_states.name(b->phone().state));

@@ -115,7 +115,7 @@ void Request::error(int code, std::string_view text, std::string_view info) {
     engine_->push_error(code, text, info);
 }
 
-std::optional<double> Request::number(std::size_t index, const NumericSpec &spec) {
+std::optional<double> Request::number(std::size_t index, const NumericRule &rule) {
     if (!param_present(index))
         return std::nullopt;
     std::string_view p = params_[index];
@@ -131,12 +131,12 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
             return std::nullopt;
         };
         if (matches_node("MINimum", p))
-            return bound(spec.min);
+            return bound(rule.min);
         if (matches_node("MAXimum", p))
-            return bound(spec.max);
+            return bound(rule.max);
         if (matches_node("DEFault", p)) {
-            if (spec.def)
-                return *spec.def;
+            if (rule.def)
+                return *rule.def;
             illegal_value();
             return std::nullopt;
         }
@@ -165,13 +165,13 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
                 error(err::invalid_suffix, suffix);
                 return std::nullopt;
             }
-        if (spec.unit == Unit::none) {
+        if (rule.unit == Unit::none) {
             error(err::suffix_not_allowed, suffix);
             return std::nullopt;
         }
         const Suffix *found = nullptr;
         for (const auto &s : suffixes)
-            if (s.unit == spec.unit && iequals(s.name, suffix))
+            if (s.unit == rule.unit && iequals(s.name, suffix))
                 found = &s;
         if (!found) {
             error(err::invalid_suffix, suffix);
@@ -181,7 +181,7 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
     }
     // Values are compared with a relative margin so "0.5 MS" meets a bound of 0.0005 exactly.
     auto below = [](double v, double bound) { return v < bound - std::abs(bound) * 1e-12; };
-    if (!std::isfinite(value) || below(value, spec.min) || below(-value, -spec.max)) {
+    if (!std::isfinite(value) || below(value, rule.min) || below(-value, -rule.max)) {
         data_out_of_range();
         return std::nullopt;
     }
@@ -189,7 +189,7 @@ std::optional<double> Request::number(std::size_t index, const NumericSpec &spec
 }
 
 std::optional<long long> Request::integer(std::size_t index, long long min, long long max) {
-    auto v = number(index, NumericSpec{});
+    auto v = number(index, NumericRule{});
     if (!v)
         return std::nullopt;
     double r = std::nearbyint(*v);
@@ -212,7 +212,7 @@ std::optional<bool> Request::boolean(std::size_t index) {
         illegal_value();
         return std::nullopt;
     }
-    auto v = number(index, NumericSpec{});
+    auto v = number(index, NumericRule{});
     if (!v)
         return std::nullopt;
     return std::nearbyint(*v) != 0.0;

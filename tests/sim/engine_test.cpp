@@ -63,11 +63,11 @@ const Case cases[] = {
     {"CALL:CELL:MCC 1;LAC 2;BCC 3;\nCALL:CELL?", "+1,+2,+3\n", {}},
     {"SET:TXP:COUN:STAT ON;STAT?", "TXP,TXP=1\n", {}},
     {"SET:BERR:COUN ON;COUN?", "BERR,BERR=1\n", {}},
-    {"SET:BERR:COUN ON;SPEC?", "", {-113}},
+    {"SET:BERR:COUN ON;EXTR?", "", {-113}},
     // Captures: literal rows win; a literal dead end falls back to the capture.
     {"SET:PFER:COUN:STAT?", "LITERAL\n", {}},
     {"SETUP:PFERROR:COUNT?", "PFERROR,\n", {}},
-    {"SET:TXP:SPEC?", "SPECIAL\n", {}},
+    {"SET:TXP:EXTR?", "EXTRA\n", {}},
     {"SET:TXP:COUN?", "TXP,\n", {}},
     {"CALL:tch:MS:TXL:pgsm?", "TCH,PGSM\n", {}},
     {"CALL:TCH:MS:TXL?", "", {-113}},

@@ -140,8 +140,8 @@ class TestInstrument final : public Instrument {
              }},
             {"SETup:PFERror:COUNt:STATe", nullptr,
              [](Request &, Response &out) { out.keyword("LITERAL"); }},
-            {"SETup:TXPower:SPECial", nullptr,
-             [](Request &, Response &out) { out.keyword("SPECIAL"); }},
+            {"SETup:TXPower:EXTRa", nullptr,
+             [](Request &, Response &out) { out.keyword("EXTRA"); }},
             {"CALL:{chan}:MS:TXLevel:{band}", nullptr,
              [](Request &r, Response &out) {
                  out.keyword(r.capture("chan")).keyword(r.capture(1));

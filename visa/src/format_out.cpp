@@ -11,7 +11,7 @@ namespace {
 
 enum class Length { none, hh, h, l, ll, L, z };
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -47,19 +47,19 @@ class Emitter {
     }
     // sign/prefix, then body, padded to the field width; zero padding goes
     // between the sign and the digits, as printf does.
-    void field(const Spec &spec, const char *sign, const char *body, std::size_t body_len,
+    void field(const Conversion &conv, const char *sign, const char *body, std::size_t body_len,
                bool numeric) noexcept {
         const std::size_t sign_len = std::strlen(sign);
-        const int fill = spec.width - static_cast<int>(sign_len + body_len);
-        if (!spec.left && !(spec.zero && numeric)) {
+        const int fill = conv.width - static_cast<int>(sign_len + body_len);
+        if (!conv.left && !(conv.zero && numeric)) {
             pad(' ', fill);
         }
         put(sign, sign_len);
-        if (!spec.left && spec.zero && numeric) {
+        if (!conv.left && conv.zero && numeric) {
             pad('0', fill);
         }
         put(body, body_len);
-        if (spec.left) {
+        if (conv.left) {
             pad(' ', fill);
         }
     }
@@ -75,11 +75,11 @@ class Emitter {
     ViStatus status_ = VI_SUCCESS;
 };
 
-void emit_integer(Emitter &out, Spec spec, bool negative, std::uint64_t magnitude, int base,
+void emit_integer(Emitter &out, Conversion conv, bool negative, std::uint64_t magnitude, int base,
                   bool upper) noexcept {
     char digits[72];
     std::size_t len = 0;
-    if (!(spec.precision == 0 && magnitude == 0)) {
+    if (!(conv.precision == 0 && magnitude == 0)) {
         const auto r = std::to_chars(digits, digits + sizeof digits, magnitude, base);
         len = static_cast<std::size_t>(r.ptr - digits);
     }
@@ -90,23 +90,23 @@ void emit_integer(Emitter &out, Spec spec, bool negative, std::uint64_t magnitud
     }
     char body[kMaxPrecision + 80];
     std::size_t body_len = 0;
-    if (spec.precision > static_cast<int>(len)) {
-        body_len = static_cast<std::size_t>(spec.precision) - len;
+    if (conv.precision > static_cast<int>(len)) {
+        body_len = static_cast<std::size_t>(conv.precision) - len;
         std::memset(body, '0', body_len);
     }
     std::memcpy(body + body_len, digits, len);
     body_len += len;
-    if (spec.precision >= 0) {
-        spec.zero = false; // printf: a precision overrides the 0 flag for integers
+    if (conv.precision >= 0) {
+        conv.zero = false; // printf: a precision overrides the 0 flag for integers
     }
-    const char *sign = negative ? "-" : (spec.plus ? "+" : (spec.space ? " " : ""));
-    out.field(spec, sign, body, body_len, true);
+    const char *sign = negative ? "-" : (conv.plus ? "+" : (conv.space ? " " : ""));
+    out.field(conv, sign, body, body_len, true);
 }
 
-void emit_real(Emitter &out, Spec spec, double value) noexcept {
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+void emit_real(Emitter &out, Conversion conv, double value) noexcept {
+    const int precision = conv.precision < 0 ? 6 : conv.precision;
     std::chars_format format = std::chars_format::fixed;
-    const char lower = static_cast<char>(spec.conversion | 0x20);
+    const char lower = static_cast<char>(conv.conversion | 0x20);
     if (lower == 'e') {
         format = std::chars_format::scientific;
     } else if (lower == 'g') {
@@ -126,17 +126,17 @@ void emit_real(Emitter &out, Spec spec, double value) noexcept {
         ++body;
     }
     std::size_t len = static_cast<std::size_t>(r.ptr - body);
-    if (spec.conversion == 'F' || spec.conversion == 'E' || spec.conversion == 'G') {
+    if (conv.conversion == 'F' || conv.conversion == 'E' || conv.conversion == 'G') {
         std::transform(text, r.ptr, text, [](char c) {
             return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
         });
     }
     const bool finite = (body[0] >= '0' && body[0] <= '9');
     if (!finite) {
-        spec.zero = false;
+        conv.zero = false;
     }
-    const char *sign = negative ? "-" : (spec.plus ? "+" : (spec.space ? " " : ""));
-    out.field(spec, sign, body, len, true);
+    const char *sign = negative ? "-" : (conv.plus ? "+" : (conv.space ? " " : ""));
+    out.field(conv, sign, body, len, true);
 }
 
 std::int64_t signed_arg(Length length, va_list *args) noexcept {
@@ -174,16 +174,16 @@ std::uint64_t unsigned_arg(Length length, va_list *args) noexcept {
 }
 
 // Parses the directive after '%'; p is left on the conversion character.
-bool parse_spec(const char *&p, Spec &spec, va_list *args) noexcept {
+bool parse_spec(const char *&p, Conversion &conv, va_list *args) noexcept {
     for (;; ++p) {
         if (*p == '-') {
-            spec.left = true;
+            conv.left = true;
         } else if (*p == '+') {
-            spec.plus = true;
+            conv.plus = true;
         } else if (*p == ' ') {
-            spec.space = true;
+            conv.space = true;
         } else if (*p == '0') {
-            spec.zero = true;
+            conv.zero = true;
         } else if (*p == '#') {
             // accepted and ignored: no alternative forms
         } else {
@@ -191,51 +191,51 @@ bool parse_spec(const char *&p, Spec &spec, va_list *args) noexcept {
         }
     }
     if (*p == '*') {
-        spec.width = va_arg(*args, int);
-        if (spec.width < 0) {
-            spec.left = true;
-            spec.width = spec.width == INT32_MIN ? 0 : -spec.width;
+        conv.width = va_arg(*args, int);
+        if (conv.width < 0) {
+            conv.left = true;
+            conv.width = conv.width == INT32_MIN ? 0 : -conv.width;
         }
         ++p;
     } else {
         while (*p >= '0' && *p <= '9') {
-            spec.width = std::min(spec.width * 10 + (*p++ - '0'), 1 << 20);
+            conv.width = std::min(conv.width * 10 + (*p++ - '0'), 1 << 20);
         }
     }
     if (*p == '.') {
         ++p;
-        spec.precision = 0;
+        conv.precision = 0;
         if (*p == '*') {
-            spec.precision = va_arg(*args, int);
+            conv.precision = va_arg(*args, int);
             ++p;
         } else {
             while (*p >= '0' && *p <= '9') {
-                spec.precision = std::min(spec.precision * 10 + (*p++ - '0'), 1 << 20);
+                conv.precision = std::min(conv.precision * 10 + (*p++ - '0'), 1 << 20);
             }
         }
     }
-    spec.width = std::min(spec.width, 1 << 20);
+    conv.width = std::min(conv.width, 1 << 20);
     switch (*p) {
     case 'h':
-        spec.length = (p[1] == 'h') ? (++p, Length::hh) : Length::h;
+        conv.length = (p[1] == 'h') ? (++p, Length::hh) : Length::h;
         ++p;
         break;
     case 'l':
-        spec.length = (p[1] == 'l') ? (++p, Length::ll) : Length::l;
+        conv.length = (p[1] == 'l') ? (++p, Length::ll) : Length::l;
         ++p;
         break;
     case 'L':
-        spec.length = Length::L;
+        conv.length = Length::L;
         ++p;
         break;
     case 'z':
-        spec.length = Length::z;
+        conv.length = Length::z;
         ++p;
         break;
     default:
         break;
     }
-    spec.conversion = *p;
+    conv.conversion = *p;
     return *p != '\0';
 }
 
@@ -254,36 +254,36 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
             continue;
         }
         ++p;
-        Spec spec;
-        if (!parse_spec(p, spec, args)) {
+        Conversion conv;
+        if (!parse_spec(p, conv, args)) {
             return VI_ERROR_INV_FMT; // a format that ends inside a directive
         }
-        if (spec.precision > kMaxPrecision && spec.conversion != 's') {
-            spec.precision = kMaxPrecision;
+        if (conv.precision > kMaxPrecision && conv.conversion != 's') {
+            conv.precision = kMaxPrecision;
         }
-        switch (spec.conversion) {
+        switch (conv.conversion) {
         case '%':
             out.put("%", 1);
             break;
         case 'd':
         case 'i': {
-            const std::int64_t v = signed_arg(spec.length, args);
+            const std::int64_t v = signed_arg(conv.length, args);
             const std::uint64_t magnitude =
                 v < 0 ? static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(v)
                       : static_cast<std::uint64_t>(v);
-            emit_integer(out, spec, v < 0, magnitude, 10, false);
+            emit_integer(out, conv, v < 0, magnitude, 10, false);
             break;
         }
         case 'u':
-            emit_integer(out, spec, false, unsigned_arg(spec.length, args), 10, false);
+            emit_integer(out, conv, false, unsigned_arg(conv.length, args), 10, false);
             break;
         case 'x':
         case 'X':
-            emit_integer(out, spec, false, unsigned_arg(spec.length, args), 16,
-                         spec.conversion == 'X');
+            emit_integer(out, conv, false, unsigned_arg(conv.length, args), 16,
+                         conv.conversion == 'X');
             break;
         case 'o':
-            emit_integer(out, spec, false, unsigned_arg(spec.length, args), 8, false);
+            emit_integer(out, conv, false, unsigned_arg(conv.length, args), 8, false);
             break;
         case 'f':
         case 'F':
@@ -291,16 +291,16 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
         case 'E':
         case 'g':
         case 'G': {
-            const double v = spec.length == Length::L
+            const double v = conv.length == Length::L
                                  ? static_cast<double>(va_arg(*args, long double))
                                  : va_arg(*args, double);
-            emit_real(out, spec, v);
+            emit_real(out, conv, v);
             break;
         }
         case 'c': {
             const char c = static_cast<char>(va_arg(*args, int));
-            spec.zero = false;
-            out.field(spec, "", &c, 1, false);
+            conv.zero = false;
+            out.field(conv, "", &c, 1, false);
             break;
         }
         case 's': {
@@ -310,16 +310,16 @@ ViStatus format_output(TextSink &sink, const char *format, va_list *args) noexce
             }
             // With a precision, never read past it: the text need not be terminated.
             std::size_t len = 0;
-            if (spec.precision >= 0) {
-                const void *nul = std::memchr(text, 0, static_cast<std::size_t>(spec.precision));
+            if (conv.precision >= 0) {
+                const void *nul = std::memchr(text, 0, static_cast<std::size_t>(conv.precision));
                 len = nul != nullptr
                           ? static_cast<std::size_t>(static_cast<const char *>(nul) - text)
-                          : static_cast<std::size_t>(spec.precision);
+                          : static_cast<std::size_t>(conv.precision);
             } else {
                 len = std::strlen(text);
             }
-            spec.zero = false;
-            out.field(spec, "", text, len, false);
+            conv.zero = false;
+            out.field(conv, "", text, len, false);
             break;
         }
         default:

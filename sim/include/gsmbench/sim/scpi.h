@@ -168,7 +168,7 @@ class SimClock {
 // none (Unit::none) gives -138 "Suffix not allowed".
 enum class Unit { none, second, hertz, dbm, db, volt, ampere };
 
-struct NumericSpec {
+struct NumericRule {
     Unit unit = Unit::none;
     double min = -std::numeric_limits<double>::infinity(); // inclusive; outside: -222
     double max = std::numeric_limits<double>::infinity();
@@ -212,8 +212,8 @@ class Request {
     std::string_view raw(std::size_t index) noexcept;
 
     // Decimal number (sign, digits, '.', exponent), optionally with a unit suffix, or
-    // MINimum/MAXimum/DEFault. Returned in the base unit of spec.unit.
-    std::optional<double> number(std::size_t index, const NumericSpec &spec = {});
+    // MINimum/MAXimum/DEFault. Returned in the base unit of rule.unit.
+    std::optional<double> number(std::size_t index, const NumericRule &rule = {});
     // A number rounded to the nearest integer, then range-checked (inclusive).
     std::optional<long long> integer(std::size_t index,
                                      long long min = std::numeric_limits<int>::min(),
