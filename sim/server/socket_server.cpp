@@ -1,4 +1,5 @@
 #include "server/socket_server.h"
+#include "server/connection_list.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -55,21 +56,7 @@ void SocketServer::stop() {
 }
 
 void SocketServer::reap(bool all) {
-    std::list<std::unique_ptr<Connection>> finished;
-    {
-        std::lock_guard lock(mutex_);
-        for (auto it = connections_.begin(); it != connections_.end();) {
-            if (all || (*it)->done) {
-                finished.push_back(std::move(*it));
-                it = connections_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    for (auto &c : finished)
-        if (c->thread.joinable())
-            c->thread.join();
+    reap_connections(mutex_, connections_, all);
 }
 
 void SocketServer::accept_loop() {

@@ -1,4 +1,5 @@
 #include "server/vxi11_server.h"
+#include "server/connection_list.h"
 
 #include "gsmbench/rpc/onc_rpc.h"
 #include "gsmbench/rpc/portmap.h"
@@ -117,21 +118,7 @@ void Vxi11Server::stop() {
 }
 
 void Vxi11Server::reap(bool all) {
-    std::list<std::unique_ptr<Connection>> finished;
-    {
-        std::lock_guard lock(mutex_);
-        for (auto it = connections_.begin(); it != connections_.end();) {
-            if (all || (*it)->done) {
-                finished.push_back(std::move(*it));
-                it = connections_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    for (auto &c : finished)
-        if (c->thread.joinable())
-            c->thread.join();
+    reap_connections(mutex_, connections_, all);
 }
 
 void Vxi11Server::accept_loop(net::socket_t listener, bool portmapper) {
