@@ -6,13 +6,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <mutex>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "commands.h"
 #include "embedded_bench.h"
+#include "visa_trace.h"
 
 #if defined(_WIN32)
 #define popen _popen
@@ -76,6 +79,52 @@ TEST(ToolRun, DefaultPlanPassesOnTheEmbeddedSimulator) {
     page << html.rdbuf();
     EXPECT_NE(page.str().find("<svg"), std::string::npos);
 }
+
+#if defined(__ELF__)
+TEST(ToolRun, TestSetAnswersBeforeThePhoneGetsPower) {
+    // The test set and the supply are two connections: lines written to the
+    // test set may still be waiting when the supply's "OUTP ON" arrives, and
+    // on instant time the phone would then camp on the reset cell and set its
+    // call up there. The run must hear from the test set after its last
+    // configuration line and before it powers the phone.
+    struct Event {
+        ViSession vi;
+        TraceDirection dir;
+        std::string text;
+    };
+    std::vector<Event> events;
+    std::mutex events_mutex;
+    set_visa_trace([&](ViSession vi, TraceDirection dir, std::string_view text, ViStatus) {
+        std::lock_guard<std::mutex> lock(events_mutex);
+        events.push_back({vi, dir, std::string(text)});
+    });
+    const Outcome o = run_command(RunOptions{});
+    set_visa_trace({});
+    EXPECT_EQ(o.status, kExitPass) << o.out << o.err;
+
+    auto first_write = [&](const std::string &prefix) {
+        return std::find_if(events.begin(), events.end(), [&](const Event &e) {
+            return e.dir == TraceDirection::sent && e.text.rfind(prefix, 0) == 0;
+        });
+    };
+    const auto power_on = first_write("OUTP ON");
+    const auto cell_mode = first_write("CALL:OPER:MODE");
+    ASSERT_NE(power_on, events.end());
+    ASSERT_NE(cell_mode, events.end());
+    const ViSession testset = cell_mode->vi;
+    auto last_testset_write = events.end();
+    for (auto it = events.begin(); it != power_on; ++it) {
+        if (it->vi == testset && it->dir == TraceDirection::sent) {
+            last_testset_write = it;
+        }
+    }
+    ASSERT_NE(last_testset_write, events.end());
+    const bool answered = std::any_of(last_testset_write, power_on, [&](const Event &e) {
+        return e.vi == testset && e.dir == TraceDirection::received;
+    });
+    EXPECT_TRUE(answered) << "last test set line before power: " << last_testset_write->text;
+}
+#endif
 
 TEST(ToolRun, TightLimitsFailWithFailRows) {
     // No phone holds its power within 0.01 dB or its phase error under

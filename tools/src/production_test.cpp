@@ -86,6 +86,16 @@ class Runner {
         configure_cell();
         setup_measurements();
 
+        // The test set takes written lines in its own time, and the supply is
+        // another connection: a line on one can overtake the lines before it
+        // on the other. Ask the test set something first; its answer comes
+        // after every line before it has been taken, so the phone gets power
+        // only once the cell is configured. Otherwise it could camp on the
+        // reset cell and set a call up on the reset traffic channel.
+        doing_ = "making sure the test set has taken the cell configuration";
+        ViInt32 state_before_power = GSMB_CALL_UNRECOGNISED;
+        check("BS_Query_Call_State", BS_Query_Call_State(testset_, &state_before_power));
+
         progress_.step("supply " + format_fixed(plan_.supply_voltage_v, 2) + " V, output on");
         check("Power_SetVoltage", Power_SetVoltage(supply_, static_cast<ViReal32>(plan_.supply_voltage_v)));
         check("Power_Turn_On", Power_Turn_On(supply_));
@@ -370,10 +380,14 @@ class Runner {
         current_channel_ = channel;
     }
 
-    // Between polls of a test set that runs in real time; none on instant time.
+    // Between polls. On instant time a state that is not there yet only
+    // comes with another client's line, so a poll still yields a millisecond:
+    // a phone that never gets there must not flood the bus for the whole
+    // time-out.
     void pause(int ms) const {
-        if (target_.poll_interval_ms > 0 && ms > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        const int wait_ms = target_.poll_interval_ms > 0 ? ms : 1;
+        if (wait_ms > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
         }
     }
 
