@@ -4,9 +4,8 @@
 #include <mutex>
 #include <system_error>
 
-#ifdef _WIN32
-#pragma comment(lib, "ws2_32.lib")
-#else
+// Winsock comes with net.h; the build links ws2_32.
+#ifndef _WIN32
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>

@@ -8,6 +8,7 @@
 // verbatim, so a percent sign in it stays a percent sign.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -23,6 +24,12 @@ class FormatArg {
     constexpr FormatArg(std::string_view text) noexcept : kind_(Kind::text), text_(text) {}
     constexpr FormatArg(const char *text) noexcept : kind_(Kind::text), text_(text) {}
     constexpr FormatArg(std::int32_t value) noexcept : kind_(Kind::integer), integer_(value) {}
+    // VISA's ViInt32 is `long` where long has 32 bits (Windows): the same
+    // 32-bit integer, under a type std::int32_t does not name there.
+    template <typename Long>
+        requires(std::same_as<Long, long> && sizeof(long) == sizeof(std::int32_t))
+    constexpr FormatArg(Long value) noexcept
+        : kind_(Kind::integer), integer_(static_cast<std::int32_t>(value)) {}
     constexpr FormatArg(double value) noexcept : kind_(Kind::real), real_(value) {}
     // A float is widened to double, as printf's "%f" does.
     constexpr FormatArg(float value) noexcept : kind_(Kind::real), real_(value) {}

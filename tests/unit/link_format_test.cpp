@@ -3,7 +3,9 @@
 #include <clocale>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
+#include "gsmbench.h"
 #include "link/format.h"
 
 namespace gsmbench::link {
@@ -91,6 +93,12 @@ TEST(LineFormat, IntegersFullRange) {
             std::int32_t{2147483647});
     EXPECT_STREQ(line.c_str(), "0 -2147483648 2147483647");
 }
+
+// ViInt32 is `long` on Windows, where long has 32 bits: it must compose as an
+// integer there. Where long has 64 bits it must not be accepted at all, since
+// it would be cut to 32 bits without a word.
+static_assert(std::is_constructible_v<FormatArg, long> == (sizeof(long) == sizeof(std::int32_t)));
+static_assert(std::is_constructible_v<FormatArg, ViInt32>);
 
 TEST(FieldText, StopsAtTerminatorOrFieldEnd) {
     char terminated[8] = {'T', 'C', 'H', '\0', 'X', 'X', 'X', 'X'};
