@@ -155,6 +155,24 @@ TEST_F(SocketSession, Attributes) {
     EXPECT_EQ(viSetAttribute(vi, VI_ATTR_RSRC_NAME, 0), VI_ERROR_ATTR_READONLY);
     EXPECT_EQ(viSetAttribute(vi, 0x3FFF7777, 0), VI_ERROR_NSUP_ATTR);
 
+    // The manager and its sessions name the same VISA maker and versions, and
+    // neither answers an attribute nobody defined.
+    ViSession rm = VI_NULL;
+    ASSERT_EQ(viGetAttribute(vi, VI_ATTR_RM_SESSION, &rm), VI_SUCCESS);
+    for (const ViObject object : {static_cast<ViObject>(rm), static_cast<ViObject>(vi)}) {
+        char maker[256] = {};
+        ASSERT_EQ(viGetAttribute(object, VI_ATTR_RSRC_MANF_NAME, maker), VI_SUCCESS);
+        EXPECT_STREQ(maker, "gsmbench");
+        ViVersion spec = 0;
+        ASSERT_EQ(viGetAttribute(object, VI_ATTR_RSRC_SPEC_VERSION, &spec), VI_SUCCESS);
+        EXPECT_EQ(spec, static_cast<ViVersion>(VI_SPEC_VERSION));
+        ViVersion impl = 0;
+        ASSERT_EQ(viGetAttribute(object, VI_ATTR_RSRC_IMPL_VERSION, &impl), VI_SUCCESS);
+        EXPECT_NE(impl, 0u);
+        ViUInt32 unknown = 0;
+        EXPECT_EQ(viGetAttribute(object, 0x3FFF7777, &unknown), VI_ERROR_NSUP_ATTR);
+    }
+
     // A different termination character ends replies there.
     ASSERT_EQ(viSetAttribute(vi, VI_ATTR_TERMCHAR, ','), VI_SUCCESS);
     ASSERT_EQ(viPrintf(vi, "ECHO? a,b\n"), VI_SUCCESS);

@@ -146,6 +146,20 @@ bool boolean_value(ViAttrState value, bool &out) noexcept {
     return true;
 }
 
+// What every object of this VISA answers alike: its maker and versions.
+ViStatus get_common_attribute(ViAttr attr, void *out) noexcept {
+    switch (attr) {
+    case VI_ATTR_RSRC_MANF_NAME:
+        return put_text(out, kManufacturer);
+    case VI_ATTR_RSRC_SPEC_VERSION:
+        return put_value<ViVersion>(out, kSpecVersion);
+    case VI_ATTR_RSRC_IMPL_VERSION:
+        return put_value<ViVersion>(out, kImplementationVersion);
+    default:
+        return VI_ERROR_NSUP_ATTR;
+    }
+}
+
 ViStatus get_session_attribute(Session &s, ViAttr attr, void *out) noexcept {
     const bool is_socket = s.name.kind == ResourceClass::socket;
     switch (attr) {
@@ -182,14 +196,8 @@ ViStatus get_session_attribute(Session &s, ViAttr attr, void *out) noexcept {
                          : VI_ERROR_NSUP_ATTR;
     case VI_ATTR_RM_SESSION:
         return put_value<ViSession>(out, s.rm);
-    case VI_ATTR_RSRC_MANF_NAME:
-        return put_text(out, kManufacturer);
-    case VI_ATTR_RSRC_SPEC_VERSION:
-        return put_value<ViVersion>(out, kSpecVersion);
-    case VI_ATTR_RSRC_IMPL_VERSION:
-        return put_value<ViVersion>(out, kImplementationVersion);
     default:
-        return VI_ERROR_NSUP_ATTR;
+        return get_common_attribute(attr, out);
     }
 }
 
@@ -252,14 +260,8 @@ ViStatus get_rm_attribute(const ResourceManager &rm, ViAttr attr, void *out) noe
     switch (attr) {
     case VI_ATTR_TMO_VALUE:
         return put_value<ViUInt32>(out, rm.timeout_ms);
-    case VI_ATTR_RSRC_MANF_NAME:
-        return put_text(out, kManufacturer);
-    case VI_ATTR_RSRC_SPEC_VERSION:
-        return put_value<ViVersion>(out, kSpecVersion);
-    case VI_ATTR_RSRC_IMPL_VERSION:
-        return put_value<ViVersion>(out, kImplementationVersion);
     default:
-        return VI_ERROR_NSUP_ATTR;
+        return get_common_attribute(attr, out);
     }
 }
 
